@@ -1,0 +1,59 @@
+#include "calendar.h"
+
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+const int DAYSPERMONTH[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+void localnow(struct tm* broken) {
+    time_t now = time(NULL);
+#ifdef _WIN32
+    localtime_s(broken, &now);
+#else
+    localtime_r(&now, broken);
+#endif
+}
+
+}  // namespace
+
+void gettimestamp(char* text) {
+    char work[STAMPBUFSIZE];
+    struct tm broken;
+    memset(work, 0, sizeof work);
+    localnow(&broken);
+    if (strftime(work, sizeof work, "%Y-%m-%d %H:%M", &broken) == 0) work[0] = '\0';
+    memcpy(text, work, STAMPBUFSIZE);
+}
+
+void getdate(int* year, int* month, int* day) {
+    struct tm broken;
+    localnow(&broken);
+    *year = broken.tm_year + 1900;
+    *month = broken.tm_mon + 1;
+    *day = broken.tm_mday;
+}
+
+bool isleapyear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysinmonth(int year, int month) {
+    if (month < 1 || month > 12) return 0;
+    if (month == 2 && isleapyear(year)) return 29;
+    return DAYSPERMONTH[month - 1];
+}
+
+void addoneday(int* year, int* month, int* day) {
+    if (*day < daysinmonth(*year, *month)) {
+        (*day)++;
+        return;
+    }
+    // The last day of the month, or a day beyond it, moves to the first of the next.
+    *day = 1;
+    if (*month > 11) {
+        *month = 1;
+        (*year)++;
+    } else {
+        (*month)++;
+    }
+}

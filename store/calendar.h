@@ -1,0 +1,21 @@
+// The present moment and the one step of calendar arithmetic the system needs.
+//
+// gettimestamp gives the current local minute as the 16-character text
+// "YYYY-MM-DD HH:MM", whose byte order is time order; simple alarm lines begin
+// with the same text. getdate gives today's local date, and addoneday walks a
+// date forward across month ends, year ends and leap days.
+#ifndef RUVELLO_CALENDAR_H
+#define RUVELLO_CALENDAR_H
+
+// Room for a timestamp; every caller supplies this much and all of it is written.
+const int STAMPBUFSIZE = 128;
+// Characters in a timestamp.
+const int STAMPLEN = 16;
+
+void gettimestamp(char* text);                  // text: the timestamp, then zeros to STAMPBUFSIZE
+void getdate(int* year, int* month, int* day);  // today's local date, month 1-12, day 1-31
+void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
+bool isleapyear(int year);                      // true for Gregorian leap years
+int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month
+
+#endif

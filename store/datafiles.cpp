@@ -1,0 +1,147 @@
+#include "datafiles.h"
+
+#include <FL/Fl_Preferences.H>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <share.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char FOLDERENDING[] = "ruvello/config/";
+
+// The toolkit reports success even when it cut the folder short, and with HOME
+// unset or empty it gives a folder outside the user's home: both are refused.
+bool folderisusable(const char* folder) {
+    size_t length = strlen(folder);
+    size_t endinglength = strlen(FOLDERENDING);
+    if (length < endinglength || strcmp(folder + length - endinglength, FOLDERENDING) != 0) return false;
+#ifndef _WIN32
+    const char* home = getenv("HOME");
+    if (home == NULL || home[0] == '\0') return false;
+    size_t homelength = strlen(home);
+    while (homelength > 1 && home[homelength - 1] == '/') homelength--;
+    if (strncmp(folder, home, homelength) != 0 || folder[homelength] != '/') return false;
+#endif
+    return true;
+}
+
+#ifndef _WIN32
+// The folder holds one person's reminders: only its owner may enter it.
+void makeprivate(const char* folder) {
+    char parent[FOLDERBUFSIZE];
+    chmod(folder, 0700);
+    // The vendor folder above it ("ruvello/") is ours too.
+    int written = snprintf(parent, sizeof parent, "%s", folder);
+    if (written < 0 || written >= (int)sizeof parent) return;
+    size_t length = strlen(parent);
+    if (length < 2) return;
+    parent[length - 1] = '\0';
+    char* slash = strrchr(parent, '/');
+    if (slash == NULL) return;
+    slash[1] = '\0';
+    chmod(parent, 0700);
+}
+#endif
+
+// Opens path for reading only to see that it can be read; a directory cannot.
+bool canberead(const char* path) {
+    FILE* file = fopen(path, "r");
+    if (file == NULL) return false;
+    struct stat info;
+    bool regular = fstat(fileno(file), &info) == 0 && !S_ISDIR(info.st_mode);
+    fclose(file);
+    return regular;
+}
+
+// Creates path empty, and only if nothing stands there yet. 0 created, EEXIST
+// when something already stands there, another errno value on other failures.
+int createexclusive(const char* path) {
+#ifdef _WIN32
+    int fd = -1;
+    int error = _sopen_s(&fd, path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (error != 0) return error;
+    _close(fd);
+    return 0;
+#else
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    if (close(fd) != 0) return errno;
+    return 0;
+#endif
+}
+
+}  // namespace
+
+int getfilename(char* path, const char* name) {
+    char folder[FOLDERBUFSIZE];
+    memset(folder, 0, sizeof folder);
+    {
+        Fl_Preferences preferences(Fl_Preferences::USER, "ruvello", "config");
+        preferences.getUserdataPath(folder, sizeof folder);
+    }
+    bool usable = folderisusable(folder);
+    memset(path, 0, PATHBUFSIZE);
+    int written = snprintf(path, PATHBUFSIZE, "%s%s", folder, name);
+    if (written < 0 || written >= PATHBUFSIZE) usable = false;
+#ifndef _WIN32
+    if (usable) makeprivate(folder);
+#endif
+    pathmanipulator(path);
+    return usable ? 0 : 1;
+}
+
+int getconfigfilename(char* path) { return getfilename(path, "config.dat"); }
+int getsinglealertfilename(char* path) { return getfilename(path, "single_alerts.dat"); }
+int getmonthlyalertfilename(char* path) { return getfilename(path, "monthly_alerts.dat"); }
+int getannualalertfilename(char* path) { return getfilename(path, "annual_alerts.dat"); }
+
+void pathmanipulator(char* path) {
+#ifdef _WIN32
+    for (char* c = path; *c != '\0'; c++) {
+        if (*c == '/') *c = '\\';
+    }
+#else
+    (void)path;  // '/' is already the native separator.
+#endif
+}
+
+int createifabsent(char* path) {
+    if (canberead(path)) return 0;
+    // An exclusive create never empties a file that exists, even one that cannot
+    // be read; when the other program has just created it, it is read-opened again.
+    int error = createexclusive(path);
+    if (error == 0) {
+#ifndef _WIN32
+        chmod(path, 0600);
+#endif
+        printf("The following file has been created:\n\t\"%s\"\n", path);
+        fflush(stdout);
+        return 0;
+    }
+    if (error == EEXIST && canberead(path)) return 0;
+    printf("ERROR: cannot create the following file\n\t\"%s\"\n", path);
+    fflush(stdout);
+    return 1;
+}
+
+bool readonedataline(FILE* file, char* line) {
+    for (;;) {
+        if (fgets(line, LINEBUFSIZE, file) == NULL) return false;
+        if (line[0] == '\0') continue;
+        line[strcspn(line, "\r\n")] = '\0';
+        if (isdigit((unsigned char)line[0])) return true;
+    }
+}
+
+bool datareadfailed(FILE* file) { return ferror(file) != 0; }

@@ -1,0 +1,35 @@
+// The per-user data folder, the paths of the four data files, their creation
+// at start-up and the data-line reader that every reader of the system uses.
+//
+// Typical use: form a path with one of the four get...filename functions
+// (check its result), call createifabsent on it at start-up, open the file
+// for reading, call readonedataline until it gives false, then ask
+// datareadfailed whether that false was the end of the file or a read error,
+// and close the file.
+#ifndef RUVELLO_DATAFILES_H
+#define RUVELLO_DATAFILES_H
+
+#include <cstdio>
+
+// Room for a data file's full path; every caller supplies at least this much.
+const int PATHBUFSIZE = 512;
+// Room for one data line read by readonedataline: 511 characters and a zero.
+const int LINEBUFSIZE = 512;
+// Room for the data folder as the toolkit reports it; larger than any path we
+// accept, so that a folder the toolkit cut short can be recognised.
+const int FOLDERBUFSIZE = 1024;
+
+// 0: path holds the full path of the file called name in the data folder.
+// 1: the folder is unusable (cut short, not below HOME, or too long); path then
+//    holds as much of the would-be path as fits, for the caller's error message.
+int getfilename(char* path, const char* name);
+int getconfigfilename(char* path);        // as getfilename, for "config.dat"
+int getsinglealertfilename(char* path);   // as getfilename, for "single_alerts.dat"
+int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts.dat"
+int getannualalertfilename(char* path);   // as getfilename, for "annual_alerts.dat"
+void pathmanipulator(char* path);         // native separators: '\' on Windows, unchanged elsewhere
+int createifabsent(char* path);           // 0: the file exists or was created empty; 1: it cannot be created or read
+bool readonedataline(FILE* file, char* line);  // true: line holds the next data line; false: end of file or read error
+bool datareadfailed(FILE* file);          // true when the reading of file stopped on a read error, not at its end
+
+#endif

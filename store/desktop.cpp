@@ -1,0 +1,65 @@
+#include "desktop.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <cstring>
+
+#ifdef _WIN32
+#include <FL/x.H>
+#else
+#include <FL/Fl_Pixmap.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
+#include "../resources/ruvello32.xpm"
+#endif
+
+bool candisplay() {
+#ifdef _WIN32
+    return true;
+#else
+    // 0 not tried yet, 1 a display is open, -1 none can be opened.
+    static int state = 0;
+    if (state == 0) {
+        if (fl_display != NULL) {
+            state = 1;
+        } else {
+            Display* display = XOpenDisplay(NULL);
+            if (display != NULL) {
+                fl_open_display(display);
+                state = 1;
+            } else {
+                state = -1;
+            }
+        }
+    }
+    return state == 1;
+#endif
+}
+
+int quoteforlabel(const char* text, char* out, int outsize) {
+    int used = 0;
+    for (const char* c = text; *c != '\0'; c++) {
+        int need = *c == '@' ? 2 : 1;
+        if (used + need >= outsize) {
+            if (outsize > 0) out[0] = '\0';
+            return 1;
+        }
+        out[used++] = *c;
+        if (*c == '@') out[used++] = '@';
+    }
+    if (outsize <= 0) return 1;
+    out[used] = '\0';
+    return 0;
+}
+
+void setwindowicon(Fl_Window* window) {
+#ifdef _WIN32
+    // Resource 101 of the program's icon, linked in from resources/ruvello.rc.
+    window->icon((const void*)LoadIconA(fl_display, MAKEINTRESOURCEA(101)));
+#else
+    static Fl_Pixmap pixmap(ruvello32_xpm);
+    static Fl_RGB_Image image(&pixmap, FL_GRAY);
+    window->icon(&image);
+#endif
+}

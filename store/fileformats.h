@@ -1,0 +1,21 @@
+// The layouts of the data files and the one writer that replaces a data file.
+//
+// The configurator hands over only what a file holds: an alert list its
+// description and its lines (through a function that gives line i, counted
+// from 0), the configuration its two advance values. The writer lays the file
+// out with its header, writes it to a temporary file beside it, and renames
+// that over the data file, so a reader sees either the old file or the new
+// one. Both give 0 when the new file is in place and 1 on any failure; before
+// the rename a failure leaves the old file exactly as it was.
+#ifndef RUVELLO_FILEFORMATS_H
+#define RUVELLO_FILEFORMATS_H
+
+// Gives the text of line index (0-based) of a list; context is the caller's.
+typedef const char* (*listlinegetter)(int index, void* context);
+
+// 0: the alert-list file at path now holds the header with description, "# alert list" and the count lines.
+int writealertlistfile(const char* path, const char* description, listlinegetter getline, int count, void* context);
+// 0: the configuration file at path now holds the header and the two advance values.
+int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
+
+#endif

@@ -1,0 +1,35 @@
+// Helpers shared by the test binaries.
+//
+// scratchhome gives one test a fresh HOME and XDG_RUNTIME_DIR in a temporary
+// folder and removes it afterwards, so no test sees another's data folder and
+// none ever touches the real one. The file helpers read and write whole files.
+#ifndef RUVELLO_TESTSUPPORT_H
+#define RUVELLO_TESTSUPPORT_H
+
+#include <string>
+
+class scratchhome {
+public:
+    scratchhome();
+    ~scratchhome();
+    const std::string& home() const { return folder; }   // the temporary HOME
+    std::string datafolder() const;                      // HOME/.fltk/ruvello/config/
+    std::string runtime() const;                         // the temporary XDG_RUNTIME_DIR
+
+private:
+    std::string folder;
+    std::string oldhome;
+    std::string oldruntime;
+    scratchhome(const scratchhome&) = delete;
+    scratchhome& operator=(const scratchhome&) = delete;
+};
+
+std::string makescratchfolder();                         // a new empty folder below the test's temporary root
+void removetree(const std::string& path);                // removes a file or folder tree, links not followed
+std::string readwholefile(const std::string& path);      // the file's bytes, empty when it cannot be read
+bool writewholefile(const std::string& path, const std::string& bytes);  // true when written
+bool fileexists(const std::string& path);                // true when anything (even a dangling link) stands there
+int filemode(const std::string& path);                   // permission bits, -1 when missing
+std::string bindir();                                    // the build's bin/ folder with the programs
+
+#endif
