@@ -86,12 +86,22 @@ int createexclusive(const char* path) {
 int getfilename(char* path, const char* name) {
     char folder[FOLDERBUFSIZE];
     memset(folder, 0, sizeof folder);
+    memset(path, 0, PATHBUFSIZE);
+#ifndef _WIN32
+    // Without a home the toolkit would make a folder elsewhere (below /etc or
+    // the root folder); it is not asked, and the path names what is missing.
+    const char* home = getenv("HOME");
+    if (home == NULL || home[0] == '\0') {
+        int written = snprintf(path, PATHBUFSIZE, "$HOME/.fltk/ruvello/config/%s", name);
+        if (written < 0 || written >= PATHBUFSIZE) path[0] = '\0';
+        return 1;
+    }
+#endif
     {
         Fl_Preferences preferences(Fl_Preferences::USER, "ruvello", "config");
         preferences.getUserdataPath(folder, sizeof folder);
     }
     bool usable = folderisusable(folder);
-    memset(path, 0, PATHBUFSIZE);
     int written = snprintf(path, PATHBUFSIZE, "%s%s", folder, name);
     if (written < 0 || written >= PATHBUFSIZE) usable = false;
 #ifndef _WIN32

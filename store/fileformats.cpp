@@ -31,6 +31,8 @@ const char TEMPSUFFIX[] = ".tmp";
 const int WRITEBUFSIZE = 65536;
 // Symbolic links followed at most, as the system itself allows.
 const int MAXLINKS = 40;
+// Room for a decimal int.
+const int NUMBERBUFSIZE = 16;
 
 // A file being written: its descriptor, the pending bytes and whether any
 // write so far has failed. Once failed, everything after it is skipped.
@@ -72,6 +74,13 @@ void put(outfile* out, const char* text) {
 void putline(outfile* out, const char* text) {
     put(out, text);
     put(out, LINEEND);
+}
+
+void putnumberline(outfile* out, int value) {
+    char number[NUMBERBUFSIZE];
+    int written = snprintf(number, sizeof number, "%d", value);
+    if (written < 0 || written >= (int)sizeof number) out->failed = true;
+    else putline(out, number);
 }
 
 // Lines 1 to 7 of every data file.
@@ -225,14 +234,11 @@ struct advances {
 
 void writeconfigbody(outfile* out, const void* content) {
     const advances* values = (const advances*)content;
-    char number[32];
     putline(out, "# annual alarms advance");
-    snprintf(number, sizeof number, "%d", values->annual);
-    putline(out, number);
+    putnumberline(out, values->annual);
     putline(out, "");
     putline(out, "# monthly alarms advance");
-    snprintf(number, sizeof number, "%d", values->monthly);
-    putline(out, number);
+    putnumberline(out, values->monthly);
 }
 
 }  // namespace

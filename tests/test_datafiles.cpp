@@ -83,6 +83,7 @@ TEST(DataFolder, AFolderCutShortTooLongOrOutsideHomeIsRefused) {
     EXPECT_EQ(1, getconfigfilename(path));
     unsetenv("HOME");
     EXPECT_EQ(1, getconfigfilename(path));
+    EXPECT_STREQ("$HOME/.fltk/ruvello/config/config.dat", path);
     setenv("HOME", deepfolder(home.home(), 300).c_str(), 1);
     EXPECT_EQ(0, getconfigfilename(path));
 }
