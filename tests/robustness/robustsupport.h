@@ -1,0 +1,26 @@
+// Helpers of the robustness tests: running a program of the build with extra
+// environment settings and a time limit, and listing a folder.
+#ifndef RUVELLO_ROBUSTSUPPORT_H
+#define RUVELLO_ROBUSTSUPPORT_H
+
+#include <string>
+#include <vector>
+
+struct runresult {
+    bool finished;     // false: still running at the time limit, then killed
+    bool signalled;    // ended by a signal (a crash)
+    int status;        // exit status when it ended normally, else the signal
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+// Runs argv[0] with argv, the current environment plus settings ("NAME=value"),
+// standard input from /dev/null, and kills it after seconds.
+runresult runprogram(const std::vector<std::string>& argv, const std::vector<std::string>& settings,
+                     double seconds);
+std::vector<std::string> folderentries(const std::string& folder);  // names in folder, sorted, "." and ".." left out
+std::string faultshim();                   // path of the fault-injection library
+std::string withasanpreload();             // ASAN_OPTIONS setting that lets a preloaded library come first
+long envcount(const char* name, long fallback);  // a count from the environment, fallback when unset
+
+#endif
