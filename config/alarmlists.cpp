@@ -1,0 +1,322 @@
+#include "alarmlists.h"
+
+#include "calendar.h"
+#include "datafiles.h"
+#include "desktop.h"
+#include "dialogs.h"
+#include "fileformats.h"
+#include "window.h"
+
+#include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Spinner.H>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The longest line a data file may hold, without its line end.
+const int ALARMLINEMAX = LINEBUFSIZE - 1;
+// Room for the date part of a line ("YYYY-MM-DD HH:MM - " and the like).
+const int PREFIXBUFSIZE = 64;
+// Room for one rendered field.
+const int FIELDBUFSIZE = 16;
+// Room for the fatal message: its fixed text and a path of PATHBUFSIZE.
+const int FATALBUFSIZE = PATHBUFSIZE + 128;
+
+const char EMPTYMESSAGE[] = "Cannot create a new alert. The message is empty.";
+const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too long.";
+const char NODATEMESSAGE[] = "Cannot create a new alert. The date does not exist.";
+const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease provide a future time.";
+const char REMOVEQUESTION[] = "You are going to remove the selected item.\nAre you sure?";
+
+// True when snprintf's result says that all its text went into a buffer of size bytes.
+bool fits(int written, size_t size) { return written >= 0 && (size_t)written < size; }
+
+// A field of a line: two digits for every value up to 99, a leading zero below
+// 10. False when it does not fit its buffer (no int is that long).
+bool twodigits(char* out, int value) { return fits(snprintf(out, FIELDBUFSIZE, value <= 9 ? "0%d" : "%d", value), FIELDBUFSIZE); }
+
+// A spinner's value as a whole number, its fraction dropped.
+int wholevalue(Fl_Spinner* spinner) { return (int)spinner->value(); }
+
+// The one year in which every day of the year exists: an annual alarm may fall
+// on 29 February, which the service announces in leap years.
+const int ANYLEAPYEAR = 2000;
+
+// Composes prefix and the message of input into line, in the order the checks
+// of Create run: an empty message, a line too long, a date that does not
+// exist. Gives the alert text of the first check that fails, NULL when the
+// line is composed. A carriage return or line feed (from a paste) becomes a
+// space, so a message never brings a line break into a file.
+const char* composeline(const char* prefix, Fl_Input* input, bool dateexists, char* line) {
+    const char* message = input->value();
+    size_t messagelength = strlen(message);
+    if (messagelength == 0) return EMPTYMESSAGE;
+    size_t prefixlength = strlen(prefix);
+    if (prefixlength + messagelength > (size_t)ALARMLINEMAX) return TOOLONGMESSAGE;
+    if (!dateexists) return NODATEMESSAGE;
+    memcpy(line, prefix, prefixlength);
+    for (size_t i = 0; i < messagelength; i++) {
+        char c = message[i];
+        line[prefixlength + i] = (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    line[prefixlength + messagelength] = '\0';
+    return NULL;
+}
+
+// Gives line index (0-based) of the browser in context, for the file writer.
+const char* browserline(int index, void* context) { return ((Fl_Hold_Browser*)context)->text(index + 1); }
+
+// The texts of a list copied out, for sorting: one block holds them all.
+struct sortwork {
+    char* block;
+    const char** texts;
+    int* order;
+};
+
+bool copytexts(Fl_Hold_Browser* list, int count, sortwork* work) {
+    size_t total = 0;
+    for (int i = 1; i <= count; i++) total += strlen(list->text(i)) + 1;
+    work->block = (char*)malloc(total);
+    work->texts = (const char**)malloc(sizeof(const char*) * (size_t)count);
+    work->order = (int*)malloc(sizeof(int) * (size_t)count);
+    if (work->block == NULL || work->texts == NULL || work->order == NULL) return false;
+    char* next = work->block;
+    for (int i = 0; i < count; i++) {
+        const char* text = list->text(i + 1);
+        size_t length = strlen(text) + 1;
+        memcpy(next, text, length);
+        work->texts[i] = next;
+        work->order[i] = i;
+        next += length;
+    }
+    return true;
+}
+
+void freework(sortwork* work) {
+    free(work->block);
+    free(work->texts);
+    free(work->order);
+}
+
+void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
+    list->add(line);
+    save();
+}
+
+}  // namespace
+
+void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
+    int count = list->size();
+    if (count < 2) return;
+    sortwork work = {NULL, NULL, NULL};
+    if (!copytexts(list, count, &work)) {
+        // Out of memory: the list keeps its order, and nothing is lost.
+        fprintf(stderr, "Ruvello: not enough memory to sort the list\n");
+        freework(&work);
+        return;
+    }
+    // A stable sort on whole lines in strcmp's byte order: lines that compare
+    // equal keep their order, as they would under a sort made of swaps of
+    // neighbours, only without its n passes over a long list.
+    const char** texts = work.texts;
+    if (ascending) {
+        std::stable_sort(work.order, work.order + count,
+                         [texts](int a, int b) { return strcmp(texts[a], texts[b]) < 0; });
+    } else {
+        std::stable_sort(work.order, work.order + count,
+                         [texts](int a, int b) { return strcmp(texts[a], texts[b]) > 0; });
+    }
+    int selected = list->value();
+    int selectedto = 0;
+    for (int i = 0; i < count; i++) {
+        if (work.order[i] != i) list->text(i + 1, texts[work.order[i]]);
+        if (work.order[i] == selected - 1) selectedto = i + 1;
+    }
+    // The selection goes with the line the user chose, wherever it moved.
+    if (selected != 0 && selectedto != selected) list->select(selectedto);
+    freework(&work);
+}
+
+void remove_item(Fl_Hold_Browser* list) {
+    int selected = list->value();
+    if (selected == 0) return;
+    if (askchoice(REMOVEQUESTION, NULL, "No", "Yes") == 2) list->remove(selected);
+}
+
+void savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path) {
+    if (writealertlistfile(path, description, browserline, list->size(), list) != 0) displayfilefatalerrorandexit(path);
+}
+
+void savesinglealertfile() {
+    char path[PATHBUFSIZE];
+    if (getsinglealertfilename(path) != 0) displayfilefatalerrorandexit(path);
+    savedatebrowser(single_browser, "data file for simple alarms", path);
+}
+
+void savemonthlyalertfile() {
+    char path[PATHBUFSIZE];
+    if (getmonthlyalertfilename(path) != 0) displayfilefatalerrorandexit(path);
+    savedatebrowser(monthly_browser, "data file for monthly alarms", path);
+}
+
+void saveannualalertfile() {
+    char path[PATHBUFSIZE];
+    if (getannualalertfilename(path) != 0) displayfilefatalerrorandexit(path);
+    savedatebrowser(annual_browser, "data file for annual alarms", path);
+}
+
+namespace {
+
+void loadalertlist(Fl_Hold_Browser* list, int (*getpath)(char*)) {
+    char path[PATHBUFSIZE];
+    if (getpath(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
+    FILE* file = fopen(path, "r");
+    if (file == NULL) displayfilefatalerrorandexit(path);
+    char line[LINEBUFSIZE];
+    while (readonedataline(file, line)) list->add(line);
+    bool failed = datareadfailed(file);
+    fclose(file);
+    if (failed) {
+        // A list read only in part is never shown, and so never saved back.
+        list->clear();
+        displayfilefatalerrorandexit(path);
+    }
+}
+
+}  // namespace
+
+void loadalertlists() {
+    loadalertlist(single_browser, getsinglealertfilename);
+    loadalertlist(monthly_browser, getmonthlyalertfilename);
+    loadalertlist(annual_browser, getannualalertfilename);
+}
+
+void displayfilefatalerrorandexit(const char* path) {
+    char text[FATALBUFSIZE];
+    int written = snprintf(text, sizeof text, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
+    if (written < 0 || written >= (int)sizeof text) {
+        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
+        text[sizeof text - 1] = '\0';
+    }
+    fputs(text, stderr);
+    fflush(stderr);
+    // Without a display the toolkit's dialog would end the process with its own message.
+    if (candisplay()) showproductmessage(text);
+    exit(1);
+}
+
+void cb_create_annual(Fl_Widget*, void*) {
+    int month = wholevalue(annual_month);
+    int day = wholevalue(annual_day);
+    char monthtext[FIELDBUFSIZE];
+    char daytext[FIELDBUFSIZE];
+    char prefix[PREFIXBUFSIZE] = "";
+    char line[LINEBUFSIZE];
+    bool rendered = twodigits(monthtext, month) && twodigits(daytext, day) &&
+                    fits(snprintf(prefix, sizeof prefix, "%s-%s - ", monthtext, daytext), sizeof prefix);
+    bool exists = rendered && day >= 1 && day <= daysinmonth(ANYLEAPYEAR, month);
+    const char* refusal = composeline(prefix, annual_message_text, exists, line);
+    if (refusal != NULL) {
+        showalert(refusal);
+        return;
+    }
+    createandsave(annual_browser, line, saveannualalertfile);
+}
+
+void cb_create_monthly(Fl_Widget*, void*) {
+    int day = wholevalue(monthly_day);
+    char daytext[FIELDBUFSIZE];
+    char prefix[PREFIXBUFSIZE] = "";
+    char line[LINEBUFSIZE];
+    bool rendered = twodigits(daytext, day) && fits(snprintf(prefix, sizeof prefix, "%s - ", daytext), sizeof prefix);
+    // Days 29 to 31 are kept: the service announces them in the months that have them.
+    bool exists = rendered && day >= 1 && day <= 31;
+    const char* refusal = composeline(prefix, monthly_message_text, exists, line);
+    if (refusal != NULL) {
+        showalert(refusal);
+        return;
+    }
+    createandsave(monthly_browser, line, savemonthlyalertfile);
+}
+
+void cb_create_single(Fl_Widget*, void*) {
+    int year = wholevalue(single_year);
+    int month = wholevalue(single_month);
+    int day = wholevalue(single_day);
+    int hour = wholevalue(single_hour);
+    int minute = wholevalue(single_minute);
+    char monthtext[FIELDBUFSIZE];
+    char daytext[FIELDBUFSIZE];
+    char hourtext[FIELDBUFSIZE];
+    char minutetext[FIELDBUFSIZE];
+    char prefix[PREFIXBUFSIZE] = "";
+    char line[LINEBUFSIZE];
+    bool rendered = twodigits(monthtext, month) && twodigits(daytext, day) && twodigits(hourtext, hour) &&
+                    twodigits(minutetext, minute) &&
+                    fits(snprintf(prefix, sizeof prefix, "%d-%s-%s %s:%s - ", year, monthtext, daytext, hourtext,
+                                  minutetext),
+                         sizeof prefix);
+    bool exists = rendered && day >= 1 && day <= daysinmonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
+    const char* refusal = composeline(prefix, single_message_text, exists, line);
+    if (refusal == NULL) {
+        // The alarm's minute, the first 16 characters of its line, must come
+        // after the current minute; the message itself plays no part.
+        char stamp[STAMPBUFSIZE];
+        gettimestamp(stamp);
+        if (strncmp(line, stamp, STAMPLEN) <= 0) refusal = PASTMESSAGE;
+    }
+    if (refusal != NULL) {
+        showalert(refusal);
+        return;
+    }
+    createandsave(single_browser, line, savesinglealertfile);
+}
+
+void cb_sort_asc_annual(Fl_Widget*, void*) {
+    sort_datebrowser(annual_browser, true);
+    saveannualalertfile();
+}
+
+void cb_sort_desc_annual(Fl_Widget*, void*) {
+    sort_datebrowser(annual_browser, false);
+    saveannualalertfile();
+}
+
+void cb_remove_annual(Fl_Widget*, void*) {
+    remove_item(annual_browser);
+    saveannualalertfile();
+}
+
+void cb_sort_asc_monthly(Fl_Widget*, void*) {
+    sort_datebrowser(monthly_browser, true);
+    savemonthlyalertfile();
+}
+
+void cb_sort_desc_monthly(Fl_Widget*, void*) {
+    sort_datebrowser(monthly_browser, false);
+    savemonthlyalertfile();
+}
+
+void cb_remove_monthly(Fl_Widget*, void*) {
+    remove_item(monthly_browser);
+    savemonthlyalertfile();
+}
+
+void cb_sort_asc_single(Fl_Widget*, void*) {
+    sort_datebrowser(single_browser, true);
+    savesinglealertfile();
+}
+
+void cb_sort_desc_single(Fl_Widget*, void*) {
+    sort_datebrowser(single_browser, false);
+    savesinglealertfile();
+}
+
+void cb_remove_single(Fl_Widget*, void*) {
+    remove_item(single_browser);
+    savesinglealertfile();
+}

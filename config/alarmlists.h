@@ -1,0 +1,43 @@
+// The three alarm lists: annual, monthly and simple ("single" in names).
+//
+// Each list widget is the only copy of its alarms in memory, and every change
+// is written through to the list's data file at once: the buttons of a tab run
+// the cb_ callbacks below, which create, sort or remove a line and then save
+// the list with its save...alertfile function. loadalertlists fills the lists
+// from their files once at start-up (the list half of initfiles). A data file
+// that cannot be used ends the program through displayfilefatalerrorandexit.
+#ifndef RUVELLO_ALARMLISTS_H
+#define RUVELLO_ALARMLISTS_H
+
+class Fl_Hold_Browser;
+class Fl_Widget;
+
+// The longest message each kind of alarm can hold, so that its line keeps to
+// the 511 characters a data line may have.
+const int SINGLEMESSAGEMAX = 492;
+const int MONTHLYMESSAGEMAX = 506;
+const int ANNUALMESSAGEMAX = 503;
+
+void cb_create_annual(Fl_Widget* widget, void* data);     // compose, check, append, save
+void cb_sort_asc_annual(Fl_Widget* widget, void* data);   // sort ascending, save
+void cb_sort_desc_annual(Fl_Widget* widget, void* data);  // sort descending, save
+void cb_remove_annual(Fl_Widget* widget, void* data);     // remove the selected line if confirmed, save
+void cb_create_monthly(Fl_Widget* widget, void* data);
+void cb_sort_asc_monthly(Fl_Widget* widget, void* data);
+void cb_sort_desc_monthly(Fl_Widget* widget, void* data);
+void cb_remove_monthly(Fl_Widget* widget, void* data);
+void cb_create_single(Fl_Widget* widget, void* data);
+void cb_sort_asc_single(Fl_Widget* widget, void* data);
+void cb_sort_desc_single(Fl_Widget* widget, void* data);
+void cb_remove_single(Fl_Widget* widget, void* data);
+
+void sort_datebrowser(Fl_Hold_Browser* list, bool ascending);  // byte order of whole lines; equal lines keep their order
+void remove_item(Fl_Hold_Browser* list);   // asks, then removes the selected line; nothing when none is selected
+void savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path);  // returns only when written
+void savesinglealertfile();                // writes single_browser to "single_alerts.dat"
+void savemonthlyalertfile();               // writes monthly_browser to "monthly_alerts.dat"
+void saveannualalertfile();                // writes annual_browser to "annual_alerts.dat"
+void loadalertlists();                     // fills the simple, monthly and annual lists from their files
+[[noreturn]] void displayfilefatalerrorandexit(const char* path);  // tells of path, ends with status 1
+
+#endif

@@ -1,0 +1,55 @@
+#include "dialogs.h"
+
+#include "desktop.h"
+
+#include <FL/fl_ask.H>
+#include <cstdio>
+
+namespace {
+
+// Room for any dialog text of the configurator with every '@' doubled: the
+// longest is the fatal message with a path of up to 511 characters.
+const int DIALOGBUFSIZE = 4096;
+
+dialoganswerer currentanswerer = NULL;
+
+// Puts text into shown with '@' doubled; a text too long for the buffer is
+// cut at a '@'-safe point rather than shown wrongly (none of ours is).
+void quote(const char* text, char* shown) {
+    if (quoteforlabel(text, shown, DIALOGBUFSIZE) != 0) {
+        snprintf(shown, DIALOGBUFSIZE, "%s", "(text too long to show)");
+    }
+}
+
+}  // namespace
+
+void setdialoganswerer(dialoganswerer answerer) { currentanswerer = answerer; }
+
+void showalert(const char* text) {
+    char shown[DIALOGBUFSIZE];
+    quote(text, shown);
+    if (currentanswerer != NULL) {
+        currentanswerer(DIALOGALERT, shown);
+        return;
+    }
+    fl_alert("%s", shown);
+}
+
+int askchoice(const char* question, const char* button0, const char* button1, const char* button2) {
+    char shown[DIALOGBUFSIZE];
+    quote(question, shown);
+    if (currentanswerer != NULL) return currentanswerer(DIALOGCHOICE, shown);
+    return fl_choice("%s", button0, button1, button2, shown);
+}
+
+void showproductmessage(const char* text) {
+    char shown[DIALOGBUFSIZE];
+    quote(text, shown);
+    if (currentanswerer != NULL) {
+        char whole[DIALOGBUFSIZE + 16];
+        snprintf(whole, sizeof whole, "%s - %s", "Ruvello", shown);
+        currentanswerer(DIALOGMESSAGE, whole);
+        return;
+    }
+    fl_message("%s - %s", "Ruvello", shown);
+}

@@ -1,0 +1,25 @@
+// The configurator's three kinds of dialog, in one place.
+//
+// Every alert, question and fatal message of the configurator goes through
+// these functions. They show the toolkit's own dialogs (fl_alert, fl_choice,
+// fl_message) with the text doubled at each '@', so that a text is shown as it
+// is and never read as a symbol. A test installs a dialog answerer, which is
+// then asked instead of the toolkit and gives the button a person would press.
+#ifndef RUVELLO_DIALOGS_H
+#define RUVELLO_DIALOGS_H
+
+// What a dialog is, for a dialog answerer.
+const int DIALOGALERT = 0;     // fl_alert: one button, the answer is ignored
+const int DIALOGCHOICE = 1;    // fl_choice: the answer is the button number, 0 to 2
+const int DIALOGMESSAGE = 2;   // fl_message: one button, the answer is ignored
+
+// Gives the answer to a dialog of kind showing text (as the toolkit would show
+// it, after formatting and with '@' doubled).
+typedef int (*dialoganswerer)(int kind, const char* text);
+
+void setdialoganswerer(dialoganswerer answerer);  // NULL puts the toolkit's dialogs back
+void showalert(const char* text);                 // fl_alert with text
+int askchoice(const char* question, const char* button0, const char* button1, const char* button2);  // fl_choice: the button pressed
+void showproductmessage(const char* text);        // fl_message("%s - %s", "Ruvello", text)
+
+#endif

@@ -1,0 +1,39 @@
+// The configurator's window: its look, its four tabs with every widget on
+// them, and the presetting of the date and time fields.
+//
+// main calls, in this order: chooselook (scheme and dialog font), then
+// anothercopyisopen (a second copy stops there), buildwindow, show(1, argv) on
+// the window it gives, initfields, initfiles (settings.h) and Fl::run. The rest
+// of the configurator reaches the widgets it works on through the sixteen
+// globals below, set once by buildwindow.
+#ifndef RUVELLO_WINDOW_H
+#define RUVELLO_WINDOW_H
+
+class Fl_Double_Window;
+class Fl_Hold_Browser;
+class Fl_Input;
+class Fl_Spinner;
+
+extern Fl_Hold_Browser* annual_browser;
+extern Fl_Input* annual_message_text;
+extern Fl_Spinner* annual_month;
+extern Fl_Spinner* annual_day;
+extern Fl_Hold_Browser* monthly_browser;
+extern Fl_Input* monthly_message_text;
+extern Fl_Spinner* monthly_day;
+extern Fl_Hold_Browser* single_browser;
+extern Fl_Input* single_message_text;
+extern Fl_Spinner* single_year;
+extern Fl_Spinner* single_month;
+extern Fl_Spinner* single_day;
+extern Fl_Spinner* single_hour;
+extern Fl_Spinner* single_minute;
+extern Fl_Spinner* annual_day_adv;
+extern Fl_Spinner* monthly_day_adv;
+
+void chooselook(int argc);              // plastic scheme for no arguments, gtk+ for any; dialogs in Helvetica 12
+bool anothercopyisopen();               // true when another configurator of this user runs (it was told so)
+Fl_Double_Window* buildwindow(int argc);  // the window with all its widgets and its icon, not yet shown
+void initfields();                      // presets the date and time spinners from the local clock
+
+#endif
