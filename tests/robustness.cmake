@@ -24,3 +24,10 @@ ruvello_gtest(robustness_tests
   robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp robustness/test_crashrace.cpp
   LIBS ruvellorobustsupport LABELS robustness)
 add_dependencies(robustness_tests ruvellofaultshim robustwriter)
+
+# The fuzz targets hang off the test tree so that one option adds them to any
+# build folder; see fuzz/CMakeLists.txt for how such a folder is configured.
+option(RUVELLO_FUZZ "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+if(RUVELLO_FUZZ)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/fuzz ${CMAKE_BINARY_DIR}/fuzz)
+endif()
