@@ -20,10 +20,21 @@ add_executable(robustwriter robustness/robustwriter.cpp robustness/robustlists.c
 target_include_directories(robustwriter PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/robustness)
 target_link_libraries(robustwriter PRIVATE ruvellostore)
 
-ruvello_gtest(robustness_tests
-  robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp robustness/test_crashrace.cpp
-  LIBS ruvellorobustsupport LABELS robustness)
+# The configurator's code driven through its callbacks, once it is there.
+if(TARGET ruvelloconfiglib)
+  add_executable(configdriver robustness/configdriver.cpp)
+  target_link_libraries(configdriver PRIVATE ruvelloconfiglib)
+endif()
+
+set(robustnesstests robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp robustness/test_crashrace.cpp)
+if(TARGET configdriver)
+  list(APPEND robustnesstests robustness/test_configrobust.cpp)
+endif()
+ruvello_gtest(robustness_tests ${robustnesstests} LIBS ruvellorobustsupport LABELS robustness)
 add_dependencies(robustness_tests ruvellofaultshim robustwriter)
+if(TARGET configdriver)
+  add_dependencies(robustness_tests configdriver)
+endif()
 
 # The fuzz targets hang off the test tree so that one option adds them to any
 # build folder; see fuzz/CMakeLists.txt for how such a folder is configured.

@@ -13,5 +13,9 @@ int versionlines(int version);                                  // lines in vers
 std::vector<std::string> versionlist(int version, int count);   // the lines of version v when it holds count lines
 int listversion(const std::string& bytes);                      // the version the file's bytes hold whole, or -1
 int listversion(const std::vector<std::string>& datalines);     // the version the data lines hold whole, or -1
+// The configurator's saves as the driver makes them: a monthly list of lines
+// "05 - entry n" for consecutive n, and a configuration file.
+int lastentry(const std::string& bytes);        // the last n of a complete monthly list, 0 when empty, -1 when broken
+bool configcomplete(const std::string& bytes);  // true when bytes are a whole configuration file of valid values
 
 #endif

@@ -1,0 +1,196 @@
+// The configurator under faults, kills and bad data files. Its own code runs,
+// driven through its callbacks by configdriver, with the window built on the
+// suite's display (the toolkit measures list lines on it); no dialog waits,
+// the driver answers them.
+#include "datalinemodel.h"
+#include "robustlists.h"
+#include "robustsupport.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const FILES[] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
+
+// Data files as a user may have left them by hand.
+const std::string OLDFILES[] = {
+    "# mine\n12 days\n4\n",
+    "2031-01-02 09:05 - old simple\n",
+    "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
+    "12-24 - Buy the tree\n01-15 - b\n",
+};
+
+std::string driver() { return bindir() + "/configdriver"; }
+
+bool nodisplay() {
+    const char* display = getenv("DISPLAY");
+    return display == NULL || display[0] == '\0';
+}
+
+void putoldfiles(const scratchhome& home) {
+    std::string folder = home.datafolder();
+    ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
+    for (int i = 0; i < 4; i++) ASSERT_TRUE(writewholefile(folder + FILES[i], OLDFILES[i]));
+}
+
+std::string fatalmessage(const std::string& path) {
+    return "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
+}
+
+// The lines the driver printed for one list ("<name>: <line>").
+std::vector<std::string> printedlist(const std::string& out, const std::string& name) {
+    std::vector<std::string> lines;
+    std::string prefix = name + ": ";
+    size_t at = 0;
+    while (at < out.size()) {
+        size_t end = out.find('\n', at);
+        if (end == std::string::npos) end = out.size();
+        if (out.compare(at, prefix.size(), prefix) == 0) lines.push_back(out.substr(at + prefix.size(), end - at - prefix.size()));
+        at = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+// Every save of the configurator (Create on each list, Sort, Remove, the
+// settings) with each call of the writer failing in turn: the fatal file error
+// naming the file, status 1, every data file byte-identical, no temporary file.
+TEST(ConfiguratorFaults, EveryFailedSaveEndsWithTheFileErrorAndKeepsTheOldFiles) {
+    if (nodisplay()) GTEST_SKIP() << "the configurator's widgets need a display";
+    struct action {
+        std::vector<std::string> arguments;
+        int file;
+    };
+    std::vector<action> actions = {{{"create", "monthly", "a new line"}, 2}, {{"create", "annual", "x"}, 3},
+                                   {{"create", "single", "y"}, 1},          {{"settings", "9", "2"}, 0},
+                                   {{"sort", "annual"}, 3},                 {{"remove", "single"}, 1}};
+    std::vector<std::pair<std::string, int>> faults = {{"open", ENOSPC}, {"write", ENOSPC}, {"shortwrite", 0},
+                                                       {"fsync", EIO},   {"close", EIO},    {"rename", EIO}};
+    int injected = 0;
+    for (const action& each : actions) {
+        for (const auto& fault : faults) {
+            SCOPED_TRACE(each.arguments[0] + " " + each.arguments[1] + " with " + fault.first);
+            scratchhome home;
+            putoldfiles(home);
+            std::string log = home.home() + "/faults.log";
+            std::vector<std::string> argv = {driver()};
+            argv.insert(argv.end(), each.arguments.begin(), each.arguments.end());
+            runresult run = runprogram(argv,
+                                       {"LD_PRELOAD=" + faultshim(), withasanpreload(), "RUVELLO_FAULT_OP=" + fault.first,
+                                        "RUVELLO_FAULT_ERRNO=" + std::to_string(fault.second), "RUVELLO_FAULT_LOG=" + log},
+                                       120);
+            ASSERT_TRUE(run.finished);
+            EXPECT_FALSE(run.signalled) << run.err;
+            EXPECT_EQ(1, run.status) << run.err;
+            EXPECT_EQ("injected " + fault.first + " #1\n", readwholefile(log));
+            std::string path = home.datafolder() + FILES[each.file];
+            EXPECT_NE(std::string::npos, run.err.find(fatalmessage(path))) << run.err;
+            EXPECT_NE(std::string::npos, run.out.find("alert: Ruvello - FATAL ERROR")) << run.out;
+            for (int i = 0; i < 4; i++) EXPECT_EQ(OLDFILES[i], readwholefile(home.datafolder() + FILES[i])) << FILES[i];
+            EXPECT_EQ((std::vector<std::string>{"annual_alerts.dat", "config.dat", "monthly_alerts.dat",
+                                                "single_alerts.dat"}),
+                      folderentries(home.datafolder()));
+            injected++;
+        }
+    }
+    printf("configurator saves failed and survived: %d\n", injected);
+}
+
+// The configurator killed with SIGKILL at random moments while it saves, over
+// and over: every data file is always a complete earlier or later version.
+TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
+    if (nodisplay()) GTEST_SKIP() << "the configurator's widgets need a display";
+    scratchhome home;
+    std::string folder = home.datafolder();
+    long kills = envcount("RUVELLO_KILLS", 100);
+    std::mt19937 random(777);
+    int last = 0;
+    int midsave = 0;
+    for (long round = 0; round < kills; round++) {
+        pid_t child = fork();
+        if (child == 0) {
+            std::string first = std::to_string(last + 1);
+            execl(driver().c_str(), driver().c_str(), "loop", first.c_str(), (char*)NULL);
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        // From before the files are loaded to some dozens of saves later.
+        usleep((useconds_t)(random() % 250000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the configurator ended by itself in round " << round;
+        if (fileexists(folder + "monthly_alerts.dat.tmp") || fileexists(folder + "config.dat.tmp")) midsave++;
+        std::string monthly = readwholefile(folder + "monthly_alerts.dat");
+        std::string config = readwholefile(folder + "config.dat");
+        if (round > 0 || !monthly.empty()) {
+            int entry = lastentry(monthly);
+            ASSERT_NE(-1, entry) << "round " << round << " left a broken list:\n" << monthly;
+            ASSERT_GE(entry, last) << "round " << round << " went back to an older list";
+            last = entry;
+        }
+        // Empty only until the first save of the settings.
+        ASSERT_TRUE(config.empty() ? last <= 1 : configcomplete(config)) << "round " << round << ":\n" << config;
+    }
+    ASSERT_GT(last, 0) << "no save was ever made";
+    printf("configurator kills survived: %ld (%d of them in the middle of a save), %d saves of the list\n", kills,
+           midsave, last);
+}
+
+// Bad data files at the configurator's start: a folder or a dangling link in a
+// file's place stops it with its file error; random bytes, NUL bytes and very
+// long lines load as the rules give; no crash and no hang.
+TEST(BadFiles, TheConfiguratorLoadsWhatTheRulesGiveOrStopsWithItsFileError) {
+    if (nodisplay()) GTEST_SKIP() << "the configurator's widgets need a display";
+    for (int blocked : {0, 2}) {
+        scratchhome home;
+        putoldfiles(home);
+        std::string path = home.datafolder() + FILES[blocked];
+        ASSERT_EQ(0, unlink(path.c_str()));
+        if (blocked == 0) ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+        else ASSERT_EQ(0, symlink("gone/missing.dat", path.c_str()));
+        runresult run = runprogram({driver(), "load"}, {}, 120);
+        ASSERT_TRUE(run.finished);
+        EXPECT_FALSE(run.signalled) << run.err;
+        EXPECT_EQ(1, run.status);
+        EXPECT_NE(std::string::npos, run.err.find(fatalmessage(path))) << run.err;
+    }
+    std::mt19937 random(99);
+    std::string noise(10 * 1024 * 1024, '\0');
+    for (char& byte : noise) byte = (char)(random() & 0xff);
+    std::string odd = std::string("12\0ab\n\0\n5\0\n", 11) + "7" + std::string(300000, 'y') + "\n" +
+                      std::string(2000, '8') + "\r\n\xff" + "9 x\n3 - " + std::string(600, '\0');
+    scratchhome home;
+    putoldfiles(home);
+    std::string folder = home.datafolder();
+    ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", noise));
+    ASSERT_TRUE(writewholefile(folder + "single_alerts.dat", odd));
+    ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", std::string(1 << 20, '\0')));
+    std::string config = "# x\n" + std::string(400, '9') + " days\n" + std::string("\0" "1\n", 3) + "00000000000000000000007\n";
+    ASSERT_TRUE(writewholefile(folder + "config.dat", config));
+    runresult run = runprogram({driver(), "load"}, {}, 300);
+    ASSERT_TRUE(run.finished);
+    ASSERT_FALSE(run.signalled) << run.err;
+    ASSERT_EQ(0, run.status) << run.err;
+    // Compared whole, without printing ten megabytes of noise on a mismatch.
+    std::vector<std::string> annual = printedlist(run.out, "annual");
+    EXPECT_TRUE(modeldatalines(noise.data(), noise.size()) == annual) << annual.size() << " lines loaded";
+    std::vector<std::string> single = printedlist(run.out, "single");
+    EXPECT_TRUE(modeldatalines(odd.data(), odd.size()) == single) << single.size() << " lines loaded";
+    EXPECT_TRUE(printedlist(run.out, "monthly").empty());
+    // A number of 400 digits is clamped, not overflowed; a line after a NUL
+    // byte is not a data line; a value written with leading zeros counts.
+    EXPECT_EQ(0u, run.out.find("annual advance: 30\nmonthly advance: 7\n")) << run.out.substr(0, 200);
+}
