@@ -130,14 +130,17 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
         std::stable_sort(work.order, work.order + count,
                          [texts](int a, int b) { return strcmp(texts[a], texts[b]) > 0; });
     }
+    // The selection is taken off before the texts are written back (a longer
+    // text can move a line in memory) and put on the line the user chose,
+    // wherever it moved.
     int selected = list->value();
     int selectedto = 0;
+    list->deselect();
     for (int i = 0; i < count; i++) {
         if (work.order[i] != i) list->text(i + 1, texts[work.order[i]]);
         if (work.order[i] == selected - 1) selectedto = i + 1;
     }
-    // The selection goes with the line the user chose, wherever it moved.
-    if (selected != 0 && selectedto != selected) list->select(selectedto);
+    if (selectedto != 0) list->select(selectedto);
     freework(&work);
 }
 

@@ -1,0 +1,296 @@
+// The configurator's window: its widget tree in both looks, the presetting of
+// the date and time fields, and the refusal of a second copy.
+#include "config/configtest.h"
+
+#include "alarmlists.h"
+#include "dialogs.h"
+#include "instancelock.h"
+#include "settings.h"
+#include "window.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Clock.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Spinner.H>
+#include <FL/Fl_Tabs.H>
+#include <FL/fl_ask.H>
+#include <FL/x.H>
+#include <X11/Xutil.h>
+#include <csignal>
+#include <fcntl.h>
+#include <cstring>
+#include <ctime>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <typeinfo>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+const int ANY = -1;  // an alignment or box type the row does not fix
+
+struct widgetrow {
+    const std::type_info& type;
+    int x, y, w, h;
+    const char* label;
+    int align;
+    Fl_Color labelcolour;
+    Fl_Callback* callback;
+    int box;
+    double minimum, maximum;  // spinners only
+};
+
+const int INLEFT = FL_ALIGN_INSIDE | FL_ALIGN_LEFT;
+const Fl_Color FG = FL_FOREGROUND_COLOR;
+#define BROWSER(x, y, w, h) {typeid(Fl_Hold_Browser), x, y, w, h, NULL, ANY, FG, NULL, ANY, 0, 0}
+#define BUTTON(x, y, w, h, l, c, cb) {typeid(Fl_Button), x, y, w, h, l, ANY, c, cb, ANY, 0, 0}
+#define TEXT(x, y, w, h, l) {typeid(Fl_Box), x, y, w, h, l, INLEFT, FG, NULL, ANY, 0, 0}
+#define FRAME(x, y, w, h) {typeid(Fl_Box), x, y, w, h, NULL, ANY, FG, NULL, FL_ENGRAVED_FRAME, 0, 0}
+#define INPUT(x, y, w, h) {typeid(Fl_Input), x, y, w, h, NULL, FL_ALIGN_LEFT, FG, NULL, ANY, 0, 0}
+#define SPIN(x, y, w, h, lo, hi, cb) {typeid(Fl_Spinner), x, y, w, h, NULL, ANY, FG, cb, ANY, lo, hi}
+#define LISTBUTTONS(list)                                                   \
+    BUTTON(470, 45, 110, 40, "@1+  Remove", FL_DARK_RED, cb_remove_##list), \
+    BUTTON(470, 95, 110, 40, "@2<- Sort", FL_DARK_BLUE, cb_sort_desc_##list), \
+    BUTTON(470, 145, 110, 40, "@8<- Sort", FL_DARK_BLUE, cb_sort_asc_##list)
+
+std::vector<widgetrow> annualpage() {
+    return {BROWSER(20, 45, 445, 235), LISTBUTTONS(annual), FRAME(20, 290, 560, 90),
+            TEXT(30, 300, 350, 18, "create a new annual alert"), TEXT(30, 325, 100, 20, "message:"),
+            INPUT(110, 325, 320, 20), TEXT(30, 350, 80, 20, "month:"), SPIN(90, 350, 35, 20, 1, 12, NULL),
+            TEXT(130, 350, 80, 20, " /     day:"), SPIN(210, 350, 35, 20, 1, 31, NULL),
+            BUTTON(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_annual)};
+}
+
+std::vector<widgetrow> monthlypage() {
+    return {BROWSER(20, 45, 445, 235), LISTBUTTONS(monthly), FRAME(20, 290, 560, 90),
+            TEXT(30, 300, 350, 18, "create a new monthly alert"), TEXT(30, 325, 100, 20, "message:"),
+            INPUT(110, 325, 320, 20), TEXT(30, 350, 80, 20, "month day:"), SPIN(120, 350, 35, 20, 1, 31, NULL),
+            BUTTON(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_monthly)};
+}
+
+std::vector<widgetrow> simplepage(bool plastic) {
+    widgetrow title = TEXT(30, 275, 350, 18, "create a new alarm");
+    title.align = FL_ALIGN_WRAP | INLEFT;
+    widgetrow clock = {typeid(Fl_Clock), 470, 270, 105, 105, NULL, ANY, FG, NULL,
+                       plastic ? FL_PLASTIC_ROUND_DOWN_BOX : FL_GTK_ROUND_DOWN_BOX, 0, 0};
+    // The year's range is the toolkit's default until initfields sets it.
+    return {BROWSER(20, 45, 445, 175), LISTBUTTONS(single), FRAME(20, 265, 560, 115), title,
+            TEXT(30, 300, 100, 20, "message:"), INPUT(110, 300, 355, 20), TEXT(30, 325, 80, 20, "date:"),
+            SPIN(70, 325, 60, 20, 1, 100, NULL), SPIN(140, 325, 35, 20, 1, 12, NULL),
+            SPIN(185, 325, 35, 20, 1, 31, NULL), TEXT(30, 350, 80, 20, "time:"), SPIN(70, 350, 35, 20, 0, 23, NULL),
+            SPIN(115, 350, 35, 20, 0, 59, NULL), clock,
+            BUTTON(290, 325, 175, 45, "@+   Create", FL_DARK_GREEN, cb_create_single)};
+}
+
+std::vector<widgetrow> configurationpage() {
+    return {TEXT(20, 45, 560, 100,
+                 "Alert notifications start some days in advance before the alarm date. Here you can\n"
+                 "adjust this number of days, according to your needs. This configuration is split\n"
+                 "in two parts, for annual and monthly alerts (maybe you are interested in a larger\n"
+                 "value for annual alerts)."),
+            TEXT(50, 150, 80, 20, "for annual alerts:"), SPIN(180, 150, 35, 20, 1, 30, cb_save_settings),
+            TEXT(320, 150, 80, 20, "for monthly alerts:"), SPIN(450, 150, 35, 20, 0, 8, cb_save_settings),
+            TEXT(20, 190, 560, 100,
+                 "All the program data are stored in a safe place (read te manual for more details\n"
+                 "about where these files and directories are located - it depends on your OS). If\n"
+                 "you want to make a backup copy or syncronize different PCs, here you can export\n"
+                 "and import all the application data."),
+            BUTTON(30, 300, 160, 50, "@+6filesaveas     Export", FL_DARK_BLUE, cb_export),
+            BUTTON(340, 300, 160, 50, "@+6fileopen     Import", FL_DARK_RED, cb_import)};
+}
+
+void expectpage(Fl_Group* page, const std::vector<widgetrow>& rows) {
+    ASSERT_EQ(page->children(), (int)rows.size()) << page->label();
+    for (size_t i = 0; i < rows.size(); i++) {
+        const widgetrow& row = rows[i];
+        Fl_Widget* widget = page->child((int)i);
+        SCOPED_TRACE(std::string(page->label()) + " widget " + std::to_string(i + 1));
+        EXPECT_TRUE(typeid(*widget) == row.type) << typeid(*widget).name();
+        EXPECT_EQ(widget->x(), row.x);
+        EXPECT_EQ(widget->y(), row.y);
+        EXPECT_EQ(widget->w(), row.w);
+        EXPECT_EQ(widget->h(), row.h);
+        EXPECT_STREQ(widget->label(), row.label);
+        if (row.align != ANY) {
+            EXPECT_EQ((int)widget->align(), row.align);
+        }
+        if (row.box != ANY) {
+            EXPECT_EQ((int)widget->box(), row.box);
+        }
+        EXPECT_EQ(widget->labelcolor(), row.labelcolour);
+        if (row.callback != NULL) {
+            EXPECT_TRUE(widget->callback() == row.callback);
+        }
+        EXPECT_EQ(widget->labelfont(), FL_HELVETICA);
+        EXPECT_EQ(widget->labelsize(), FL_NORMAL_SIZE);
+        EXPECT_EQ(widget->tooltip(), nullptr);
+        if (row.type == typeid(Fl_Spinner)) {
+            Fl_Spinner* spinner = (Fl_Spinner*)widget;
+            EXPECT_EQ(spinner->minimum(), row.minimum);
+            EXPECT_EQ(spinner->maximum(), row.maximum);
+            EXPECT_EQ(spinner->step(), 1);
+            EXPECT_STREQ(spinner->format(), "%g");
+        }
+    }
+}
+
+class ConfigWindow : public configtest {};
+
+}  // namespace
+
+TEST_F(ConfigWindow, WidgetTreeIsTheSameInBothLooksButForSchemeColoursAndBoxes) {
+    for (int argc = 1; argc <= 2; argc++) {
+        bool plastic = argc == 1;
+        SCOPED_TRACE(plastic ? "plastic" : "gtk+");
+        chooselook(argc);
+        Fl_Double_Window* built = buildwindow(argc);
+        EXPECT_STREQ(Fl::scheme(), plastic ? "plastic" : "gtk+");
+        EXPECT_EQ(fl_message_font_, FL_HELVETICA);
+        EXPECT_EQ(fl_message_size_, 12);
+        EXPECT_STREQ(built->label(), "Ruvello 2.0 beta - Configuration Panel");
+        EXPECT_EQ(built->w(), 600);
+        EXPECT_EQ(built->h(), 400);
+        EXPECT_EQ(built->resizable(), nullptr);
+        ASSERT_EQ(built->children(), 1);
+        Fl_Tabs* tabs = dynamic_cast<Fl_Tabs*>(built->child(0));
+        ASSERT_NE(tabs, nullptr);
+        EXPECT_EQ(tabs->x(), 10);
+        EXPECT_EQ(tabs->y(), 10);
+        EXPECT_EQ(tabs->w(), 580);
+        EXPECT_EQ(tabs->h(), 380);
+        EXPECT_EQ(tabs->label(), nullptr);
+        EXPECT_EQ(tabs->box(), plastic ? FL_PLASTIC_UP_BOX : FL_GTK_DOWN_BOX);
+        EXPECT_EQ(tabs->selection_color(), plastic ? FL_LIGHT2 : FL_LIGHT1);
+        ASSERT_EQ(tabs->children(), 4);
+        const char* captions[] = {" annual alarms ", " monthly alarms ", " simple alarms ", " configuration "};
+        for (int i = 0; i < 4; i++) {
+            Fl_Group* page = (Fl_Group*)tabs->child(i);
+            EXPECT_TRUE(typeid(*page) == typeid(Fl_Group));
+            EXPECT_STREQ(page->label(), captions[i]);
+            EXPECT_EQ(page->x(), 10);
+            EXPECT_EQ(page->y(), 35);
+            EXPECT_EQ(page->w(), 580);
+            EXPECT_EQ(page->h(), 380);
+            EXPECT_EQ(page->selection_color(), plastic ? FL_DARK3 : FL_DARK2);
+        }
+        EXPECT_EQ(tabs->resizable(), tabs->child(0));
+        expectpage((Fl_Group*)tabs->child(0), annualpage());
+        expectpage((Fl_Group*)tabs->child(1), monthlypage());
+        expectpage((Fl_Group*)tabs->child(2), simplepage(plastic));
+        expectpage((Fl_Group*)tabs->child(3), configurationpage());
+        // The globals reach the widgets of the window built last.
+        EXPECT_EQ(annual_browser->parent(), tabs->child(0));
+        EXPECT_EQ(single_minute, tabs->child(2)->as_group()->child(14));
+        EXPECT_EQ(monthly_day_adv, tabs->child(3)->as_group()->child(4));
+        delete built;
+    }
+}
+
+TEST_F(ConfigWindow, ShownWindowOpensOnTheFirstPageAndCannotBeResized) {
+    char name[] = "ruvelloconfig";
+    char* argv[] = {name, NULL};
+    window->show(1, argv);
+    Fl::flush();
+    Fl_Tabs* tabs = (Fl_Tabs*)window->child(0);
+    EXPECT_EQ(tabs->value(), tabs->child(0));
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_NE(XGetWMNormalHints(fl_display, fl_xid(window), &hints, &supplied), 0);
+    ASSERT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+    EXPECT_EQ(hints.min_width, 600);
+    EXPECT_EQ(hints.max_width, 600);
+    EXPECT_EQ(hints.min_height, 400);
+    EXPECT_EQ(hints.max_height, 400);
+    window->hide();
+}
+
+// Under faketime the suite also runs this at 23:59 on 29 February 2028, with
+// RUVELLO_EXPECT_PRESET telling the fields that must come out.
+TEST_F(ConfigWindow, InitfieldsPresetsTheDateAndTimeFieldsFromTheClock) {
+    int got[8];
+    int want[8];
+    for (int attempt = 0; attempt < 3; attempt++) {
+        time_t before = time(NULL);
+        initfields();
+        time_t after = time(NULL);
+        struct tm local = *localtime(&before);
+        if (before / 60 != after / 60) continue;  // the minute changed meanwhile
+        int now[8] = {local.tm_mon + 1, local.tm_mday, local.tm_mday, local.tm_year + 1900,
+                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+        memcpy(want, now, sizeof want);
+        break;
+    }
+    Fl_Spinner* fields[8] = {annual_month, annual_day, monthly_day, single_year,
+                             single_month, single_day, single_hour, single_minute};
+    for (int i = 0; i < 8; i++) got[i] = (int)fields[i]->value();
+    for (int i = 0; i < 8; i++) EXPECT_EQ(got[i], want[i]) << "field " << i;
+    EXPECT_EQ(single_year->minimum(), want[3]);
+    EXPECT_EQ(single_year->maximum(), want[3] + 4);
+    const char* expected = getenv("RUVELLO_EXPECT_PRESET");
+    if (expected != NULL) {
+        char shown[64];
+        snprintf(shown, sizeof shown, "%d %d %d %d %d %d %d %d %g-%g", got[0], got[1], got[2], got[3], got[4],
+                 got[5], got[6], got[7], single_year->minimum(), single_year->maximum());
+        EXPECT_STREQ(shown, expected);
+    }
+}
+
+TEST_F(ConfigWindow, SecondCopyIsToldThePanelIsOpen) {
+    EXPECT_FALSE(anothercopyisopen());
+    EXPECT_TRUE(dialogs.empty());
+    // A lock taken a second time, as another process would, is held.
+    EXPECT_TRUE(anothercopyisopen());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, DIALOGALERT);
+    EXPECT_EQ(dialogs[0].text, "The Ruvello configuration panel is already open.");
+}
+
+namespace {
+
+pid_t startconfig(bool withdisplay, const std::string& errorfile) {
+    std::vector<std::string> settings;
+    for (char** entry = environ; *entry != NULL; entry++) {
+        if (!withdisplay && strncmp(*entry, "DISPLAY=", 8) == 0) continue;
+        settings.push_back(*entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : settings) envp.push_back(&entry[0]);
+    envp.push_back(NULL);
+    std::string program = bindir() + "/ruvelloconfig";
+    char* argv[] = {&program[0], NULL};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errorfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    int failed = posix_spawn(&pid, program.c_str(), &actions, NULL, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : -1;
+}
+
+}  // namespace
+
+TEST_F(ConfigWindow, SecondProgramEndsWithStatusZeroWhileTheFirstRunsOn) {
+    std::string firsterrors = home->home() + "/first.err";
+    std::string seconderrors = home->home() + "/second.err";
+    pid_t first = startconfig(true, firsterrors);
+    ASSERT_GT(first, 0);
+    // The last file the start-up creates tells that the first panel is up.
+    for (int i = 0; i < 100 && !fileexists(datafile("annual_alerts.dat")); i++) usleep(50000);
+    ASSERT_TRUE(fileexists(datafile("annual_alerts.dat")));
+    // Without a display the second copy shows no alert, so nothing waits for a click.
+    pid_t second = startconfig(false, seconderrors);
+    ASSERT_GT(second, 0);
+    int status = -1;
+    ASSERT_EQ(waitpid(second, &status, 0), second);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(readwholefile(seconderrors), "The Ruvello configuration panel is already open.\n");
+    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0) << "the first panel must still run";
+    kill(first, SIGTERM);
+    waitpid(first, &status, 0);
+}
