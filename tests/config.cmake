@@ -19,3 +19,9 @@ add_test(NAME config_fatal_without_display
          COMMAND env -u DISPLAY $<TARGET_FILE:config_alarmlists_tests>
                  --gtest_filter=ListsWithoutDisplay.*)
 set_tests_properties(config_fatal_without_display PROPERTIES LABELS config)
+
+# The real program driven with xdotool; it leaves a screenshot of each tab in
+# <build>/config-e2e. Alone on the display, so no other window takes its clicks.
+add_test(NAME config_end_to_end
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/config/e2e.sh ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/config-e2e)
+set_tests_properties(config_end_to_end PROPERTIES LABELS config RUN_SERIAL TRUE TIMEOUT 180)
