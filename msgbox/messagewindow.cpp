@@ -1,0 +1,78 @@
+#include "messagewindow.h"
+
+#include "desktop.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Display.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+
+#ifndef _WIN32
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
+Fl_Text_Display* message_text = NULL;
+Fl_Button* message_ok = NULL;
+
+namespace {
+
+// Room for a whole data line of 511 characters at the chosen font, wrapped.
+const int WINDOWWIDTH = 460;
+const int WINDOWHEIGHT = 240;
+const int MARGIN = 15;
+const int BUTTONWIDTH = 90;
+const int BUTTONHEIGHT = 28;
+
+void cb_ok_message(Fl_Widget* widget, void*) { widget->window()->hide(); }
+
+}  // namespace
+
+Fl_Window* buildmessagewindow(const char* line) {
+    Fl_Window* window = new Fl_Window(WINDOWWIDTH, WINDOWHEIGHT, "Ruvello");
+    // A text display, not a label: it shows '@' and every other character as
+    // they are and wraps even a long word at the window's edge.
+    Fl_Text_Buffer* buffer = new Fl_Text_Buffer();
+    buffer->text(line);
+    message_text = new Fl_Text_Display(MARGIN, MARGIN, WINDOWWIDTH - 2 * MARGIN,
+                                       WINDOWHEIGHT - 3 * MARGIN - BUTTONHEIGHT);
+    message_text->buffer(buffer);
+    message_text->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
+    message_text->box(FL_FLAT_BOX);
+    message_text->color(window->color());
+    message_text->textsize(16);
+    message_ok = new Fl_Return_Button((WINDOWWIDTH - BUTTONWIDTH) / 2, WINDOWHEIGHT - MARGIN - BUTTONHEIGHT,
+                                      BUTTONWIDTH, BUTTONHEIGHT, "OK");
+    message_ok->callback(cb_ok_message);
+    window->end();
+    // The button has the focus, so Enter presses it; Escape runs the window's
+    // own callback, which hides it as well.
+    window->focus(message_ok);
+    setwindowicon(window);
+    return window;
+}
+
+void showabove(Fl_Window* window) {
+    window->show();
+#ifndef _WIN32
+    // Ask the window manager to keep the reminder above other windows, then
+    // raise it; without a window manager the raise alone does it.
+    Window xid = fl_xid(window);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xid;
+    event.xclient.message_type = XInternAtom(fl_display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // add the state
+    event.xclient.data.l[1] = (long)XInternAtom(fl_display, "_NET_WM_STATE_ABOVE", False);
+    event.xclient.data.l[3] = 1;  // asked by a normal application
+    XSendEvent(fl_display, RootWindow(fl_display, fl_screen), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XRaiseWindow(fl_display, xid);
+    XFlush(fl_display);
+#else
+    SetWindowPos(fl_xid(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+#endif
+}

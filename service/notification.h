@@ -1,0 +1,34 @@
+// How the reminder service shows things to the user. Every due alarm is one
+// run of the message-box program ruvellomsgbox, started with the alarm line as
+// its only argument; the service never waits for it. Every fatal error writes
+// its message to standard error, shows it in an error box titled "Ruvello"
+// when a display is there, and ends the service with status 1.
+//
+// The scheduler calls launchnotification for each due line; when that fails,
+// or memory for the day's memory runs out, it calls fatalerrorandexit with the
+// list file it is reading. A data file that cannot be created, opened or read
+// ends the service through reportfileerrorandexit with the file's path.
+// preparelaunching is called once by the service's main before any launch.
+#ifndef RUVELLO_NOTIFICATION_H
+#define RUVELLO_NOTIFICATION_H
+
+#include <cstdio>
+
+// Room for the argument: a 511-character line, two enclosing quotes (Windows) and a zero.
+const int ARGUMENTBUFSIZE = 514;
+// Room for any fatal message, the file-error message with the longest path included.
+const int MESSAGEBUFSIZE = 1024;
+
+extern const char LAUNCHFAILUREMESSAGE[];   // ruvellomsgbox could not be started
+extern const char OUTOFMEMORYMESSAGE[];     // a copy for the day's memory could not be made
+
+void preparelaunching();                                           // started programs leave no zombies behind
+bool launchnotification(const char* line);                         // true when ruvellomsgbox was started for line
+bool startprogram(const char* folder, const char* name, const char* argument);  // true when folder/name, or else name on PATH, started
+int makenotificationargument(const char* line, char* argument, int size);       // 0: argument holds line, '"' turned to '*'; 1: too long
+int makefileerrormessage(const char* path, char* message, int size);            // 0: message names path; 1: too long
+[[noreturn]] void fatalerrorandexit(const char* message, FILE* file);            // closes file (may be NULL), reports, exits 1
+[[noreturn]] void reportfileerrorandexit(const char* path);                      // the file-error message for path, exits 1
+void showerrorbox(const char* text);                               // returns when the box is closed, at once without a display
+
+#endif

@@ -1,0 +1,391 @@
+#include "scheduler.h"
+
+#include "calendar.h"
+#include "datafiles.h"
+#include "notification.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+const char CONFIGMESSAGE[] = "Configuration file syntax error: using default values.";
+
+int notifiedcount = 0;
+int lastday = -1;
+
+namespace {
+
+// Default and limits of the two advance values.
+const int ANNUALDEFAULT = 7;
+const int MONTHLYDEFAULT = 3;
+const int ANNUALMAX = 30;
+const int MONTHLYMAX = 10;
+// A number read from a data file stops growing here, far above every limit.
+const long DECIMALLIMIT = 1000000;
+// The clock counts as stepped back by a small amount (daylight saving's end)
+// up to this many minutes; further back, or further forward than a day, it
+// counts as corrected and only the current minute is scanned.
+const long SMALLSTEPBACK = 3 * 60;
+const long LONGESTCATCHUP = 24 * 60;
+// The day's memory starts with this many slots and doubles when half full.
+const size_t FIRSTCAPACITY = 64;
+
+// The memory of the monthly and annual lines announced on the current day: a
+// hash set of heap copies of whole lines, keyed by their full text. It grows
+// as needed, so a user with many alarms is never stopped by a full table.
+char** notifiedlines = NULL;
+size_t notifiedcapacity = 0;
+
+// The current day: the date of the greatest minute scanned so far.
+int lastyear = -1;
+int lastmonth = -1;
+
+// The greatest minute stamp scanned so far; simple alarms after it and at or
+// before the cycle's stamp are due. Empty before the first cycle.
+char greatestscanned[STAMPBUFSIZE];
+
+uint64_t hashline(const char* line) {
+    uint64_t hash = 1469598103934665603ULL;
+    for (const unsigned char* c = (const unsigned char*)line; *c != '\0'; c++) {
+        hash ^= *c;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+void forgetnotified() {
+    for (size_t i = 0; i < notifiedcapacity; i++) free(notifiedlines[i]);
+    free(notifiedlines);
+    notifiedlines = NULL;
+    notifiedcapacity = 0;
+    notifiedcount = 0;
+}
+
+// Puts line (already owned by the table) into the first free slot of its chain.
+void placeline(char** slots, size_t capacity, char* line) {
+    size_t index = (size_t)hashline(line) & (capacity - 1);
+    while (slots[index] != NULL) index = (index + 1) & (capacity - 1);
+    slots[index] = line;
+}
+
+// 0: a copy of line is in the day's memory; 1: memory for it could not be had.
+int remembernotified(const char* line) {
+    if ((size_t)(notifiedcount + 1) * 2 > notifiedcapacity) {
+        size_t capacity = notifiedcapacity == 0 ? FIRSTCAPACITY : notifiedcapacity * 2;
+        char** slots = (char**)calloc(capacity, sizeof(char*));
+        if (slots == NULL) return 1;
+        for (size_t i = 0; i < notifiedcapacity; i++) {
+            if (notifiedlines[i] != NULL) placeline(slots, capacity, notifiedlines[i]);
+        }
+        free(notifiedlines);
+        notifiedlines = slots;
+        notifiedcapacity = capacity;
+    }
+    size_t length = strlen(line);
+    char* copy = (char*)malloc(length + 1);
+    if (copy == NULL) return 1;
+    memcpy(copy, line, length + 1);
+    placeline(notifiedlines, notifiedcapacity, copy);
+    notifiedcount++;
+    return 0;
+}
+
+// The number of days from 1970-01-01 to the given date (proleptic Gregorian).
+long daysfromcivil(long year, long month, long day) {
+    year -= month <= 2 ? 1 : 0;
+    long era = (year >= 0 ? year : year - 399) / 400;
+    long yearofera = year - era * 400;
+    long dayofyear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    long dayofera = yearofera * 365 + yearofera / 4 - yearofera / 100 + dayofyear;
+    return era * 146097 + dayofera - 719468;
+}
+
+int digitsat(const char* text, int start, int count) {
+    int value = 0;
+    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+// Minutes since 1970 of a stamp from gettimestamp, as local wall-clock time.
+long stampminutes(const char* stamp) {
+    long days = daysfromcivil(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
+    return days * 1440 + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
+}
+
+// True when the first 16 characters of line are a minute that a clock can
+// show: a simple alarm line can fall between two scanned minutes only then,
+// just as only such a line can equal a scanned minute.
+bool isrealstamp(const char* line) {
+    static const char pattern[] = "dddd-dd-dd dd:dd";
+    for (int i = 0; i < STAMPLEN; i++) {
+        if (pattern[i] == 'd' ? !isdigit((unsigned char)line[i]) : line[i] != pattern[i]) return false;
+    }
+    int month = digitsat(line, 5, 2);
+    int day = digitsat(line, 8, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= daysinmonth(digitsat(line, 0, 4), month) &&
+           digitsat(line, 11, 2) <= 23 && digitsat(line, 14, 2) <= 59;
+}
+
+// The field of count characters from position start (0-based) read as a
+// decimal number by itself; the characters beyond the line's end are absent.
+int readfield(const char* line, int start, int count) {
+    char field[8];
+    size_t length = strnlen(line, start + count);
+    int used = 0;
+    for (size_t i = start; i < length; i++) field[used++] = line[i];
+    field[used] = '\0';
+    return readdecimal(field);
+}
+
+void writeconfigmessage() {
+    fputs(CONFIGMESSAGE, stderr);
+    fflush(stderr);
+}
+
+// Opens a data file for reading with its path formed anew; a path that cannot
+// be formed or a file that cannot be opened ends the service.
+FILE* opendatafile(int (*getname)(char* path), char* path) {
+    if (getname(path) != 0) reportfileerrorandexit(path);
+    FILE* file = fopen(path, "r");
+    if (file == NULL) reportfileerrorandexit(path);
+    return file;
+}
+
+// Closes a data file that has been read to its end; a read error before the
+// end ends the service, which never goes on with part of a list.
+void closedatafile(FILE* file, const char* path) {
+    bool failed = datareadfailed(file);
+    fclose(file);
+    if (failed) reportfileerrorandexit(path);
+}
+
+// Announces a monthly or annual line whose window holds its date, unless it
+// was announced on this day already.
+void announcelistline(const char* line, FILE* file, notificationlauncher launcher) {
+    if (isnotified(line)) return;
+    if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
+    // The copy is kept exactly as read, before the launcher's quote change.
+    if (remembernotified(line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
+}
+
+// How the clock moved since the greatest minute scanned.
+enum clockmove { FIRSTSCAN, MOVEDON, STEPPEDBACK, CORRECTED };
+
+clockmove classifymove(const char* stamp) {
+    if (greatestscanned[0] == '\0') return FIRSTSCAN;
+    long minutes = stampminutes(stamp) - stampminutes(greatestscanned);
+    if (minutes > LONGESTCATCHUP || minutes < -SMALLSTEPBACK) return CORRECTED;
+    if (minutes > 0) return MOVEDON;
+    return STEPPEDBACK;
+}
+
+void scansimple(const char* after, const char* stamp, notificationlauncher launcher) {
+    char path[PATHBUFSIZE];
+    char line[LINEBUFSIZE];
+    FILE* file = opendatafile(getsinglealertfilename, path);
+    while (readonedataline(file, line)) {
+        bool due;
+        if (after == NULL) {
+            due = strncmp(line, stamp, STAMPLEN) == 0;
+        } else {
+            due = strncmp(line, after, STAMPLEN) > 0 && strncmp(line, stamp, STAMPLEN) <= 0 && isrealstamp(line);
+        }
+        // Simple alarms never enter the day's memory: a line standing twice is announced twice.
+        if (due && !launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
+    }
+    closedatafile(file, path);
+}
+
+void scanmonthly(int advance, notificationlauncher launcher) {
+    // The days of the month that the window of today and the next advance
+    // days holds, worked out once for all lines; a line is due when its day is
+    // among them, which is what walking each line's window would find.
+    bool inwindow[32];
+    memset(inwindow, 0, sizeof inwindow);
+    int year = lastyear, month = lastmonth, day = lastday;
+    for (int offset = 0; offset <= advance; offset++) {
+        inwindow[day] = true;
+        addoneday(&year, &month, &day);
+    }
+    char path[PATHBUFSIZE];
+    char line[LINEBUFSIZE];
+    FILE* file = opendatafile(getmonthlyalertfilename, path);
+    while (readonedataline(file, line)) {
+        int linedays = readfield(line, 0, 2);
+        if (linedays >= 1 && linedays <= 31 && inwindow[linedays]) announcelistline(line, file, launcher);
+    }
+    closedatafile(file, path);
+}
+
+void scanannual(int advance, notificationlauncher launcher) {
+    bool inwindow[13][32];
+    memset(inwindow, 0, sizeof inwindow);
+    int year = lastyear, month = lastmonth, day = lastday;
+    for (int offset = 0; offset <= advance; offset++) {
+        inwindow[month][day] = true;
+        addoneday(&year, &month, &day);
+    }
+    char path[PATHBUFSIZE];
+    char line[LINEBUFSIZE];
+    FILE* file = opendatafile(getannualalertfilename, path);
+    while (readonedataline(file, line)) {
+        int linemonth = readfield(line, 0, 2);
+        int lineday = readfield(line, 3, 2);
+        if (linemonth >= 1 && linemonth <= 12 && lineday >= 1 && lineday <= 31 && inwindow[linemonth][lineday]) {
+            announcelistline(line, file, launcher);
+        }
+    }
+    closedatafile(file, path);
+}
+
+}  // namespace
+
+void createdatafiles() {
+    int (*getname[4])(char* path) = {getconfigfilename, getsinglealertfilename, getmonthlyalertfilename,
+                                     getannualalertfilename};
+    for (int i = 0; i < 4; i++) {
+        char path[PATHBUFSIZE];
+        if (getname[i](path) != 0 || createifabsent(path) != 0) reportfileerrorandexit(path);
+    }
+}
+
+int readdecimal(const char* text) {
+    const char* c = text;
+    while (isspace((unsigned char)*c)) c++;
+    long sign = 1;
+    if (*c == '+' || *c == '-') {
+        if (*c == '-') sign = -1;
+        c++;
+    }
+    long value = 0;
+    for (; isdigit((unsigned char)*c); c++) {
+        value = value * 10 + (*c - '0');
+        // A huge value is only ever clamped, so it may stop growing here.
+        if (value > DECIMALLIMIT) value = DECIMALLIMIT;
+    }
+    return (int)(sign * value);
+}
+
+void readconfigfile(servicesettings* settings, FILE* file) {
+    char line[LINEBUFSIZE];
+    bool error = false;
+    settings->annual_advance = ANNUALDEFAULT;
+    settings->monthly_advance = MONTHLYDEFAULT;
+    if (!readonedataline(file, line)) {
+        writeconfigmessage();
+        return;
+    }
+    int annual = readdecimal(line);
+    if (annual <= 0) {
+        annual = 1;
+        error = true;
+    } else if (annual > ANNUALMAX) {
+        annual = ANNUALMAX;
+        error = true;
+    }
+    settings->annual_advance = annual;
+    if (!readonedataline(file, line)) {
+        writeconfigmessage();
+        return;
+    }
+    int monthly = readdecimal(line);
+    // 0 means the day itself, as the configurator offers it; only values out
+    // of range fall back to 1, without a message.
+    if (monthly < 0 || monthly > MONTHLYMAX) monthly = 1;
+    settings->monthly_advance = monthly;
+    if (error) writeconfigmessage();
+}
+
+bool isnotified(const char* line) {
+    if (notifiedcapacity == 0) return false;
+    size_t index = (size_t)hashline(line) & (notifiedcapacity - 1);
+    while (notifiedlines[index] != NULL) {
+        if (strcmp(notifiedlines[index], line) == 0) return true;
+        index = (index + 1) & (notifiedcapacity - 1);
+    }
+    return false;
+}
+
+void initschedulerstate() {
+    forgetnotified();
+    lastyear = -1;
+    lastmonth = -1;
+    lastday = -1;
+    memset(greatestscanned, 0, sizeof greatestscanned);
+}
+
+void runcycle(int year, int month, int day, const char* stamp, notificationlauncher launcher) {
+    clockmove move = classifymove(stamp);
+    // Simple alarms due in this cycle: those after the minute "after" and at or
+    // before the cycle's stamp; with after NULL only the cycle's own minute.
+    const char* after = NULL;
+    char previous[STAMPBUFSIZE];
+    bool scansimplealarms = true;
+    switch (move) {
+    case FIRSTSCAN:
+        // The first cycle announces its own minute only: minutes before the
+        // service started are not caught up.
+    case CORRECTED:
+        // A step of more than a day forward or of more than three hours back
+        // is a clock correction, not time that passed: the minutes in between
+        // are not announced, and the new minute is where scanning goes on.
+        memcpy(greatestscanned, stamp, STAMPBUFSIZE);
+        break;
+    case MOVEDON:
+        // The usual next minute, or a later one after a slow scan, a suspend
+        // or the start of daylight saving: every minute passed over since the
+        // last scan is announced now, late but once.
+        memcpy(previous, greatestscanned, STAMPBUFSIZE);
+        after = previous;
+        memcpy(greatestscanned, stamp, STAMPBUFSIZE);
+        break;
+    case STEPPEDBACK:
+        // The clock was set back by up to three hours, as at the end of
+        // daylight saving: its minutes were scanned already, so no simple
+        // alarm is due until the clock passes the greatest scanned minute.
+        scansimplealarms = false;
+        break;
+    }
+    // The day's memory belongs to the date of the greatest scanned minute. It
+    // is cleared when that date changes (a new day, a month asleep, a clock
+    // correction), and kept when the clock steps back a little, also across
+    // midnight, so that nothing is announced twice; monthly and annual
+    // windows then still start at that later date.
+    if (move != STEPPEDBACK && (year != lastyear || month != lastmonth || day != lastday)) {
+        forgetnotified();
+        lastyear = year;
+        lastmonth = month;
+        lastday = day;
+    }
+
+    servicesettings settings;
+    char path[PATHBUFSIZE];
+    FILE* file = opendatafile(getconfigfilename, path);
+    readconfigfile(&settings, file);
+    closedatafile(file, path);
+
+    if (scansimplealarms) scansimple(after, stamp, launcher);
+    scanmonthly(settings.monthly_advance, launcher);
+    scanannual(settings.annual_advance, launcher);
+}
+
+void waitfornextminute(const char* stamp) {
+    // The reference is the cycle's own minute: when a scan ran into the next
+    // minute, the next cycle starts after one pause and catches up on it.
+    char fresh[STAMPBUFSIZE];
+    do {
+#ifdef _WIN32
+        Sleep(5000);
+#else
+        sleep(5);
+#endif
+        gettimestamp(fresh);
+    } while (strcmp(fresh, stamp) == 0);
+}
