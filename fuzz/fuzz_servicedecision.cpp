@@ -1,0 +1,202 @@
+// The service's decision, line by line, against any date and minute: the
+// configuration and one list of each kind are written as data files (any
+// bytes), then three cycles run with a recording launcher:
+//   1. the first cycle, at the input's date and minute;
+//   2. the same minute again, which must announce nothing;
+//   3. a later minute, 1 to 3000 minutes on (a catch-up, or a clock
+//      correction beyond a day), perhaps on a later date.
+// What is announced, and in what order, is checked against a model of the
+// rules: a simple alarm in its minute (and, after the first cycle, each
+// minute passed over since, once, if the line names a real minute); a monthly
+// or annual line once a day while the window of today and the advance days
+// holds its day, or its month and day, read from its own columns; the day's
+// memory shared by both lists and kept within a date.
+#include "calendar.h"
+#include "datafiles.h"
+#include "datalinemodel.h"
+#include "fuzzmodel.h"
+#include "fuzzsupport.h"
+#include "scheduler.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> launched;
+
+bool recordlaunch(const char* line) {
+    launched.push_back(line);
+    return true;
+}
+
+std::string stampof(const modeldate& date, int minuteofday) {
+    char text[64];
+    snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", date.year, date.month, date.day, minuteofday / 60,
+             minuteofday % 60);
+    return text;
+}
+
+// A field of a line read by itself: the characters from start on, at most count, as atoi reads them.
+long field(const std::string& line, size_t start, size_t count) {
+    if (start >= line.size()) return 0;
+    return modelnumber(line.substr(start, count));
+}
+
+bool isrealminute(const std::string& line) {
+    if (line.size() < 16) return false;
+    const char pattern[] = "dddd-dd-dd dd:dd";
+    for (int i = 0; i < 16; i++) {
+        bool digit = line[i] >= '0' && line[i] <= '9';
+        if (pattern[i] == 'd' ? !digit : line[i] != pattern[i]) return false;
+    }
+    int year = (int)field(line, 0, 4), month = (int)field(line, 5, 2), day = (int)field(line, 8, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= modeldaysinmonth(year, month) && field(line, 11, 2) <= 23 &&
+           field(line, 14, 2) <= 59;
+}
+
+int compare16(const std::string& line, const std::string& stamp) {
+    return line.substr(0, 16).compare(stamp);
+}
+
+struct settingsmodel {
+    int annual;
+    int monthly;
+};
+
+settingsmodel modelsettings(const std::vector<std::string>& lines) {
+    settingsmodel settings = {7, 3};
+    if (lines.empty()) return settings;
+    long value = modelnumber(lines[0]);
+    settings.annual = value <= 0 ? 1 : value > 30 ? 30 : (int)value;
+    if (lines.size() < 2) return settings;
+    value = modelnumber(lines[1]);
+    settings.monthly = value < 0 || value > 10 ? 1 : (int)value;
+    return settings;
+}
+
+// The monthly and annual lines due on date, in file order, minus those in memory.
+void modellists(const modeldate& date, const settingsmodel& settings, const std::vector<std::string>& monthly,
+                const std::vector<std::string>& annual, std::set<std::string>* memory,
+                std::vector<std::string>* expected) {
+    std::vector<modeldate> monthwindow;
+    std::vector<modeldate> yearwindow;
+    modeldate walk = date;
+    for (int offset = 0; offset <= 30; offset++) {
+        if (offset <= settings.monthly) monthwindow.push_back(walk);
+        if (offset <= settings.annual) yearwindow.push_back(walk);
+        walk = modelnextday(walk);
+    }
+    for (const std::string& line : monthly) {
+        long day = field(line, 0, 2);
+        bool due = false;
+        for (const modeldate& each : monthwindow) due = due || each.day == day;
+        if (due && memory->insert(line).second) expected->push_back(line);
+    }
+    for (const std::string& line : annual) {
+        long month = field(line, 0, 2);
+        long day = field(line, 3, 2);
+        bool due = false;
+        for (const modeldate& each : yearwindow) due = due || (each.month == month && each.day == day);
+        if (due && memory->insert(line).second) expected->push_back(line);
+    }
+}
+
+void writefile(int (*getname)(char*), const std::string& bytes) {
+    char path[PATHBUFSIZE];
+    fuzzcheck(getname(path) == 0);
+    FILE* file = fopen(path, "wb");
+    fuzzcheck(file != NULL);
+    fuzzcheck(fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+    fuzzcheck(fclose(file) == 0);
+}
+
+std::vector<std::string> cycle(const modeldate& date, const std::string& stamp) {
+    launched.clear();
+    char text[STAMPBUFSIZE];
+    memset(text, 0, sizeof text);
+    memcpy(text, stamp.data(), 16);
+    // The configuration message may come every cycle; it is not what is checked here.
+    fflush(stderr);
+    int saved = dup(2);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    runcycle(date.year, date.month, date.day, text, recordlaunch);
+    fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    close(null);
+    return launched;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // A fatal error must end the run with its message, not wait on a dialog.
+    unsetenv("DISPLAY");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 8) return 0;
+    modeldate date;
+    date.year = 1900 + (data[0] | data[1] << 8) % 8100;
+    date.month = 1 + data[2] % 12;
+    date.day = 1 + data[3] % modeldaysinmonth(date.year, date.month);
+    int minute = (data[4] % 24) * 60 + data[5] % 60;
+    int later = 1 + (data[6] | data[7] << 8) % 3000;
+    // The rest: configuration, simple, monthly and annual files, split at 0x1e.
+    std::string parts[4];
+    int part = 0;
+    for (size_t i = 8; i < size; i++) {
+        if (data[i] == 0x1e && part < 3) part++;
+        else parts[part] += (char)data[i];
+    }
+    writefile(getconfigfilename, parts[0]);
+    writefile(getsinglealertfilename, parts[1]);
+    writefile(getmonthlyalertfilename, parts[2]);
+    writefile(getannualalertfilename, parts[3]);
+    std::vector<std::string> lines[4];
+    for (int i = 0; i < 4; i++) lines[i] = modeldatalines(parts[i].data(), parts[i].size());
+    settingsmodel settings = modelsettings(lines[0]);
+
+    // Cycle 1: the first; simple alarms of this very minute only.
+    initschedulerstate();
+    std::string first = stampof(date, minute);
+    std::set<std::string> memory;
+    std::vector<std::string> expected;
+    for (const std::string& line : lines[1]) {
+        if (line.size() >= 16 && compare16(line, first) == 0) expected.push_back(line);
+    }
+    modellists(date, settings, lines[2], lines[3], &memory, &expected);
+    fuzzcheck(cycle(date, first) == expected);
+
+    // Cycle 2: the same minute again announces nothing.
+    fuzzcheck(cycle(date, first).empty());
+
+    // Cycle 3: some minutes later.
+    modeldate laterdate = date;
+    int laterminute = minute + later;
+    while (laterminute >= 1440) {
+        laterminute -= 1440;
+        laterdate = modelnextday(laterdate);
+    }
+    std::string third = stampof(laterdate, laterminute);
+    expected.clear();
+    bool corrected = later > 24 * 60;
+    for (const std::string& line : lines[1]) {
+        bool due = corrected ? line.size() >= 16 && compare16(line, third) == 0
+                             : compare16(line, first) > 0 && compare16(line, third) <= 0 && isrealminute(line);
+        if (due) expected.push_back(line);
+    }
+    if (!(laterdate == date)) {
+        memory.clear();
+        modellists(laterdate, settings, lines[2], lines[3], &memory, &expected);
+    }
+    fuzzcheck(cycle(laterdate, third) == expected);
+    return 0;
+}
