@@ -13,7 +13,7 @@
 #include "datalinemodel.h"
 #include "desktop.h"
 #include "dialogs.h"
-#include "fuzzmodel.h"
+#include "rulemodel.h"
 #include "fuzzsupport.h"
 #include "window.h"
 

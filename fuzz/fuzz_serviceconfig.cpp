@@ -4,7 +4,7 @@
 // message; a monthly value beyond 0 to 10 taken as 1 without it; the message
 // when a value is missing), and never a value outside its range.
 #include "datalinemodel.h"
-#include "fuzzmodel.h"
+#include "rulemodel.h"
 #include "fuzzsupport.h"
 #include "scheduler.h"
 

@@ -14,7 +14,7 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "datalinemodel.h"
-#include "fuzzmodel.h"
+#include "rulemodel.h"
 #include "fuzzsupport.h"
 #include "scheduler.h"
 
@@ -41,12 +41,6 @@ std::string stampof(const modeldate& date, int minuteofday) {
     return text;
 }
 
-// A field of a line read by itself: the characters from start on, at most count, as atoi reads them.
-long field(const std::string& line, size_t start, size_t count) {
-    if (start >= line.size()) return 0;
-    return modelnumber(line.substr(start, count));
-}
-
 bool isrealminute(const std::string& line) {
     if (line.size() < 16) return false;
     const char pattern[] = "dddd-dd-dd dd:dd";
@@ -54,56 +48,13 @@ bool isrealminute(const std::string& line) {
         bool digit = line[i] >= '0' && line[i] <= '9';
         if (pattern[i] == 'd' ? !digit : line[i] != pattern[i]) return false;
     }
-    int year = (int)field(line, 0, 4), month = (int)field(line, 5, 2), day = (int)field(line, 8, 2);
-    return month >= 1 && month <= 12 && day >= 1 && day <= modeldaysinmonth(year, month) && field(line, 11, 2) <= 23 &&
-           field(line, 14, 2) <= 59;
+    int year = (int)modelfield(line, 0, 4), month = (int)modelfield(line, 5, 2), day = (int)modelfield(line, 8, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= modeldaysinmonth(year, month) && modelfield(line, 11, 2) <= 23 &&
+           modelfield(line, 14, 2) <= 59;
 }
 
 int compare16(const std::string& line, const std::string& stamp) {
     return line.substr(0, 16).compare(stamp);
-}
-
-struct settingsmodel {
-    int annual;
-    int monthly;
-};
-
-settingsmodel modelsettings(const std::vector<std::string>& lines) {
-    settingsmodel settings = {7, 3};
-    if (lines.empty()) return settings;
-    long value = modelnumber(lines[0]);
-    settings.annual = value <= 0 ? 1 : value > 30 ? 30 : (int)value;
-    if (lines.size() < 2) return settings;
-    value = modelnumber(lines[1]);
-    settings.monthly = value < 0 || value > 10 ? 1 : (int)value;
-    return settings;
-}
-
-// The monthly and annual lines due on date, in file order, minus those in memory.
-void modellists(const modeldate& date, const settingsmodel& settings, const std::vector<std::string>& monthly,
-                const std::vector<std::string>& annual, std::set<std::string>* memory,
-                std::vector<std::string>* expected) {
-    std::vector<modeldate> monthwindow;
-    std::vector<modeldate> yearwindow;
-    modeldate walk = date;
-    for (int offset = 0; offset <= 30; offset++) {
-        if (offset <= settings.monthly) monthwindow.push_back(walk);
-        if (offset <= settings.annual) yearwindow.push_back(walk);
-        walk = modelnextday(walk);
-    }
-    for (const std::string& line : monthly) {
-        long day = field(line, 0, 2);
-        bool due = false;
-        for (const modeldate& each : monthwindow) due = due || each.day == day;
-        if (due && memory->insert(line).second) expected->push_back(line);
-    }
-    for (const std::string& line : annual) {
-        long month = field(line, 0, 2);
-        long day = field(line, 3, 2);
-        bool due = false;
-        for (const modeldate& each : yearwindow) due = due || (each.month == month && each.day == day);
-        if (due && memory->insert(line).second) expected->push_back(line);
-    }
 }
 
 void writefile(int (*getname)(char*), const std::string& bytes) {

@@ -1,0 +1,100 @@
+// An independent model of the rules that the fuzz targets and the robustness
+// tests check the programs against, written without the system's own code:
+// reading a number as the C runtime's atoi does (without overflow), the
+// Gregorian calendar, the service's settings and which monthly and annual
+// lines are due on a date.
+#ifndef RUVELLO_RULEMODEL_H
+#define RUVELLO_RULEMODEL_H
+
+#include <set>
+#include <string>
+#include <vector>
+
+// The leading number of text as atoi reads it (blanks, a sign, digits), its
+// size held to +-10000000 so that no digit string overflows it.
+inline long modelnumber(const std::string& text) {
+    size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) at++;
+    long sign = 1;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) sign = text[at++] == '-' ? -1 : 1;
+    long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; at++) {
+        value = value * 10 + (text[at] - '0');
+        if (value > 10000000) value = 10000000;
+    }
+    return sign * value;
+}
+
+inline int modeldaysinmonth(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+struct modeldate {
+    int year;
+    int month;
+    int day;
+    bool operator==(const modeldate& other) const {
+        return year == other.year && month == other.month && day == other.day;
+    }
+};
+
+inline modeldate modelnextday(modeldate date) {
+    if (date.day < modeldaysinmonth(date.year, date.month)) return {date.year, date.month, date.day + 1};
+    if (date.month < 12) return {date.year, date.month + 1, 1};
+    return {date.year + 1, 1, 1};
+}
+
+// A field of a line read by itself: the characters from start on, at most count, as atoi reads them.
+inline long modelfield(const std::string& line, size_t start, size_t count) {
+    if (start >= line.size()) return 0;
+    return modelnumber(line.substr(start, count));
+}
+
+// The service's advance values from the configuration file's data lines.
+struct settingsmodel {
+    int annual;
+    int monthly;
+};
+
+inline settingsmodel modelsettings(const std::vector<std::string>& lines) {
+    settingsmodel settings = {7, 3};
+    if (lines.empty()) return settings;
+    long value = modelnumber(lines[0]);
+    settings.annual = value <= 0 ? 1 : value > 30 ? 30 : (int)value;
+    if (lines.size() < 2) return settings;
+    value = modelnumber(lines[1]);
+    settings.monthly = value < 0 || value > 10 ? 1 : (int)value;
+    return settings;
+}
+
+// Appends to expected the monthly, then the annual lines due on date, in file
+// order, leaving out those already in memory (which they then join).
+inline void modellists(const modeldate& date, const settingsmodel& settings, const std::vector<std::string>& monthly,
+                       const std::vector<std::string>& annual, std::set<std::string>* memory,
+                       std::vector<std::string>* expected) {
+    std::vector<modeldate> monthwindow;
+    std::vector<modeldate> yearwindow;
+    modeldate walk = date;
+    for (int offset = 0; offset <= 30; offset++) {
+        if (offset <= settings.monthly) monthwindow.push_back(walk);
+        if (offset <= settings.annual) yearwindow.push_back(walk);
+        walk = modelnextday(walk);
+    }
+    for (const std::string& line : monthly) {
+        long day = modelfield(line, 0, 2);
+        bool due = false;
+        for (const modeldate& each : monthwindow) due = due || each.day == day;
+        if (due && memory->insert(line).second) expected->push_back(line);
+    }
+    for (const std::string& line : annual) {
+        long month = modelfield(line, 0, 2);
+        long day = modelfield(line, 3, 2);
+        bool due = false;
+        for (const modeldate& each : yearwindow) due = due || (each.month == month && each.day == day);
+        if (due && memory->insert(line).second) expected->push_back(line);
+    }
+}
+
+#endif

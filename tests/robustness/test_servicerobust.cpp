@@ -1,0 +1,333 @@
+// The reminder service under races, hostile alarm text and bad data files.
+// The race runs the service's own cycle in a child process while another
+// process rewrites the files; the other checks run the real ruvelloservice,
+// copied into a scratch folder beside a recording ruvellomsgbox (the service
+// starts the copy beside its own executable first), without a display so no
+// error box waits.
+#include "calendar.h"
+#include "datafiles.h"
+#include "datalinemodel.h"
+#include "robustlists.h"
+#include "robustsupport.h"
+#include "rulemodel.h"
+#include "scheduler.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> launchedlines;
+
+bool recordline(const char* line) {
+    launchedlines.push_back(line);
+    return true;
+}
+
+bool copyfile(const std::string& from, const std::string& to) {
+    std::string bytes = readwholefile(from);
+    return !bytes.empty() && writewholefile(to, bytes) && chmod(to.c_str(), 0755) == 0;
+}
+
+// A service of its own in folder/bin, with the recording message box beside it.
+struct servicecopy {
+    std::string program;
+    std::string log;
+};
+
+servicecopy installservice(const std::string& folder) {
+    servicecopy copy;
+    std::string bin = folder + "/bin";
+    mkdir(bin.c_str(), 0700);
+    copy.program = bin + "/ruvelloservice";
+    copy.log = folder + "/announced.log";
+    EXPECT_TRUE(copyfile(bindir() + "/ruvelloservice", copy.program));
+    EXPECT_TRUE(copyfile(bindir() + "/recordingmsgbox", bin + "/ruvellomsgbox"));
+    return copy;
+}
+
+// The announcements recorded so far: each one argument list, or "argc=<n>" when not one argument.
+std::vector<std::string> announcements(const std::string& log) {
+    std::vector<std::string> found;
+    std::string bytes = readwholefile(log);
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find('\n', at);
+        if (end == std::string::npos) break;
+        std::string record = bytes.substr(at, end - at);
+        at = end + 1;
+        size_t space = record.find(' ');
+        if (record.compare(0, space, "2") != 0 || space == std::string::npos) {
+            found.push_back("argc=" + record.substr(0, space));
+            continue;
+        }
+        std::string argument;
+        for (size_t i = space + 1; i + 1 < record.size(); i += 2) {
+            argument += (char)strtol(record.substr(i, 2).c_str(), NULL, 16);
+        }
+        found.push_back(argument);
+    }
+    return found;
+}
+
+double now() {
+    struct timespec moment;
+    clock_gettime(CLOCK_MONOTONIC, &moment);
+    return moment.tv_sec + moment.tv_nsec / 1e9;
+}
+
+pid_t startservice(const servicecopy& copy, const std::string& errfile) {
+    pid_t child = fork();
+    if (child == 0) {
+        int err = open(errfile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(err, 2);
+        unsetenv("DISPLAY");
+        setenv("RUVELLO_RECORD_LOG", copy.log.c_str(), 1);
+        execl(copy.program.c_str(), copy.program.c_str(), (char*)NULL);
+        _exit(127);
+    }
+    return child;
+}
+
+// Waits until count announcements are recorded (and a second longer, to see
+// that no more come), or the service ends, or seconds pass. True when it still runs.
+bool waitforannouncements(pid_t service, const std::string& log, size_t count, double seconds, int* status) {
+    double deadline = now() + seconds;
+    while (now() < deadline) {
+        if (waitpid(service, status, WNOHANG) == service) return false;
+        if (announcements(log).size() >= count) break;
+        usleep(50000);
+    }
+    usleep(1000000);
+    return waitpid(service, status, WNOHANG) == 0;
+}
+
+void stopservice(pid_t service) {
+    kill(service, SIGKILL);
+    int status;
+    waitpid(service, &status, 0);
+}
+
+modeldate today() {
+    modeldate date;
+    getdate(&date.year, &date.month, &date.day);
+    return date;
+}
+
+std::string twodigits(int value) {
+    char text[16];
+    snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+}  // namespace
+
+// The service's reading code loops over the files (every cycle reads the
+// configuration and all three lists) while another process rewrites the
+// monthly list and the configuration RUVELLO_REWRITES times (default 1000):
+// each cycle announces one complete version of the list, never a part, the
+// configuration always reads whole (no configuration message), and the
+// service never stops with a file error.
+TEST(Concurrency, TheServiceReadingCodeNeverSeesAPartialFile) {
+    scratchhome home;
+    createdatafiles();
+    char monthly[PATHBUFSIZE];
+    char config[PATHBUFSIZE];
+    ASSERT_EQ(0, getmonthlyalertfilename(monthly));
+    ASSERT_EQ(0, getconfigfilename(config));
+    ASSERT_EQ(0, runprogram({bindir() + "/robustwriter", "loop", monthly, "1", "1", config}, {}, 60).status);
+    long rewrites = envcount("RUVELLO_REWRITES", 1000);
+    std::string result = home.home() + "/reader.result";
+    std::string errors = home.home() + "/reader.err";
+    pid_t writer = fork();
+    if (writer == 0) {
+        execl((bindir() + "/robustwriter").c_str(), "robustwriter", "loop", monthly, "2",
+              std::to_string(rewrites).c_str(), config, (char*)NULL);
+        _exit(127);
+    }
+    pid_t reader = fork();
+    if (reader == 0) {
+        freopen(errors.c_str(), "w", stderr);
+        long cycles = 0;
+        int last = 1;
+        for (;;) {
+            // Each cycle a first one, so the day's memory never hides a line.
+            initschedulerstate();
+            launchedlines.clear();
+            runcycle(2026, 5, 5, "2026-05-05 12:00", recordline);
+            int version = listversion(launchedlines);
+            cycles++;
+            if (version < last) {
+                FILE* out = fopen(result.c_str(), "w");
+                fprintf(out, "cycle %ld announced %zu lines of no one version (last %d)\n", cycles,
+                        launchedlines.size(), last);
+                fclose(out);
+                _exit(3);
+            }
+            last = version;
+            // Until the writer's last version is read; should the writer fail, it is stopped.
+            if (version == rewrites + 1) break;
+        }
+        FILE* out = fopen(result.c_str(), "w");
+        fprintf(out, "%ld %d\n", cycles, last);
+        fclose(out);
+        _exit(0);
+    }
+    int writerstatus = 0;
+    int readerstatus = 0;
+    waitpid(writer, &writerstatus, 0);
+    if (!WIFEXITED(writerstatus) || WEXITSTATUS(writerstatus) != 0) kill(reader, SIGKILL);
+    waitpid(reader, &readerstatus, 0);
+    std::string outcome = readwholefile(result);
+    ASSERT_TRUE(WIFEXITED(writerstatus) && WEXITSTATUS(writerstatus) == 0);
+    ASSERT_TRUE(WIFEXITED(readerstatus)) << "the reader crashed";
+    ASSERT_EQ(0, WEXITSTATUS(readerstatus)) << outcome << readwholefile(errors);
+    EXPECT_EQ("", readwholefile(errors)) << "a configuration message means a configuration read in part";
+    long cycles = 0;
+    int last = 0;
+    ASSERT_EQ(2, sscanf(outcome.c_str(), "%ld %d", &cycles, &last));
+    EXPECT_EQ(rewrites + 1, last);
+    printf("rewrites raced: %ld (of the list and of the configuration), service cycles read whole: %ld\n", rewrites,
+           cycles);
+}
+
+// Messages with shell metacharacters, quotes, percent signs, bytes that are
+// not UTF-8, tabs, a leading '-' and the longest line reach ruvellomsgbox as
+// its one argument, unchanged but for '"' turned into '*', and nothing else runs.
+TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
+    scratchhome home;
+    servicecopy service = installservice(home.home());
+    std::string canary = home.home() + "/ran";
+    std::vector<std::string> messages = {
+        "$(touch " + canary + "1)",
+        "`touch " + canary + "2`",
+        "x; touch " + canary + "3",
+        "x | touch " + canary + "4",
+        "x & touch " + canary + "5 &",
+        "x > " + canary + "6",
+        "say \"hi\" and 'bye' \"",
+        "100% %s %n %x %%",
+        "caf\xc3 \xff\xfe \x80 \xed\xa0\x80 \x01\x1b[31m",
+        "tab\there\t",
+        "-e -n --help",
+        std::string(506, 'L'),
+    };
+    modeldate date = today();
+    std::vector<std::string> lines;
+    std::string monthly;
+    std::string annual;
+    for (size_t i = 0; i < messages.size(); i++) {
+        // Half as monthly lines, half as annual lines, all due today.
+        std::string line = i % 2 == 0 ? twodigits(date.day) + " - " + messages[i]
+                                      : twodigits(date.month) + "-" + twodigits(date.day) + " - " + messages[i];
+        if (line.size() > 511) line = twodigits(date.day) + " - " + messages[i];
+        (i % 2 == 0 || line[2] == ' ' ? monthly : annual) += line + "\n";
+        lines.push_back(line);
+    }
+    std::string folder = home.datafolder();
+    ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
+    ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", monthly));
+    ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", annual));
+    pid_t running = startservice(service, home.home() + "/service.err");
+    int status = 0;
+    bool alive = waitforannouncements(running, service.log, lines.size(), 60, &status);
+    stopservice(running);
+    if (!(today() == date)) GTEST_SKIP() << "the date changed during the test";
+    EXPECT_TRUE(alive) << readwholefile(home.home() + "/service.err");
+    std::vector<std::string> got = announcements(service.log);
+    std::vector<std::string> expected;
+    for (std::string line : lines) {
+        for (char& c : line) {
+            if (c == '"') c = '*';
+        }
+        expected.push_back(line);
+    }
+    std::sort(got.begin(), got.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, got);
+    for (int i = 1; i <= 6; i++) EXPECT_FALSE(fileexists(canary + std::to_string(i))) << "a command ran: " << i;
+    EXPECT_FALSE(fileexists(home.home() + "/bin/x"));
+}
+
+// A folder or a dangling link in a data file's place ends the service with its
+// file error and status 1; random bytes, NUL bytes and very long lines are
+// read as the rules give, and the service keeps running. No crash, no hang.
+TEST(BadFiles, TheServiceReadsWhatTheRulesGiveOrStopsWithItsFileError) {
+    for (int blocked : {0, 3}) {
+        scratchhome home;
+        servicecopy service = installservice(home.home());
+        std::string folder = home.datafolder();
+        ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
+        std::string path = folder + (blocked == 0 ? "config.dat" : "annual_alerts.dat");
+        if (blocked == 0) ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+        else ASSERT_EQ(0, symlink("gone/missing.dat", path.c_str()));
+        runresult run = runprogram({service.program}, {"DISPLAY=", "RUVELLO_RECORD_LOG=" + service.log}, 60);
+        ASSERT_TRUE(run.finished) << "the service did not stop";
+        EXPECT_FALSE(run.signalled) << run.err;
+        EXPECT_EQ(1, run.status) << run.err;
+        EXPECT_NE(std::string::npos,
+                  run.err.find("FATAL ERROR\nCannot create, read or write the following file\n   \"" + path + "\""))
+            << run.err;
+    }
+
+    scratchhome home;
+    servicecopy service = installservice(home.home());
+    std::string folder = home.datafolder();
+    ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
+    std::mt19937 random(31337);
+    std::string noise(10 * 1024 * 1024, '\0');
+    for (char& byte : noise) byte = (char)(random() & 0xff);
+    std::string noise2 = noise;
+    std::reverse(noise2.begin(), noise2.end());
+    modeldate date = today();
+    std::string day = twodigits(date.day);
+    std::string odd = std::string("\0", 1) + day + " - hidden\n" + day + std::string(" - nul\0tail\n", 12) + day +
+                      " - " + std::string(2000, 'w') + "\n" + std::string(3000, '3') + "\r\n";
+    // 700 digits: two data lines (511 and 189 nines), so 30 and then 1; the
+    // line after a NUL byte is no data line.
+    std::string config = std::string(700, '9') + "\n" + std::string("\0" "5\n", 3) + "2\n";
+    ASSERT_TRUE(writewholefile(folder + "config.dat", config));
+    ASSERT_TRUE(writewholefile(folder + "single_alerts.dat", noise2));
+    ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", odd));
+    ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", noise));
+    std::set<std::string> memory;
+    std::vector<std::string> expected;
+    std::vector<std::string> configlines = modeldatalines(config.data(), config.size());
+    modellists(date, modelsettings(configlines), modeldatalines(odd.data(), odd.size()),
+               modeldatalines(noise.data(), noise.size()), &memory, &expected);
+    ASSERT_FALSE(expected.empty());
+    pid_t running = startservice(service, home.home() + "/service.err");
+    int status = 0;
+    bool alive = waitforannouncements(running, service.log, expected.size(), 120, &status);
+    stopservice(running);
+    if (!(today() == date)) GTEST_SKIP() << "the date changed during the test";
+    EXPECT_TRUE(alive) << "the service stopped: " << readwholefile(home.home() + "/service.err");
+    std::vector<std::string> got = announcements(service.log);
+    for (std::string& line : expected) {
+        for (char& c : line) {
+            if (c == '"') c = '*';
+        }
+    }
+    std::sort(got.begin(), got.end());
+    std::sort(expected.begin(), expected.end());
+    // Compared whole, without printing the noise on a mismatch.
+    EXPECT_TRUE(expected == got) << got.size() << " announced, " << expected.size() << " expected";
+    printf("announced from the bad files: %zu lines\n", got.size());
+}
