@@ -70,37 +70,56 @@ const char* composeline(const char* prefix, Fl_Input* input, bool dateexists, ch
 // Gives line index (0-based) of the browser in context, for the file writer.
 const char* browserline(int index, void* context) { return ((Fl_Hold_Browser*)context)->text(index + 1); }
 
-// The texts of a list copied out, for sorting: one block holds them all.
-struct sortwork {
-    char* block;
-    const char** texts;
-    int* order;
+// One line of a list being sorted: its first 24 bytes as three numbers that
+// order as the bytes do under strcmp (a shorter line is padded with zeros),
+// its text and its line number, counted from 0, before the sort. The numbers
+// decide most comparisons without reaching into the texts.
+const int SORTKEYWORDS = 3;
+const int SORTKEYLENGTH = SORTKEYWORDS * 8;
+
+struct sortentry {
+    unsigned long long key[SORTKEYWORDS];
+    // The text's offset in the block while the block may still move, then the text.
+    union {
+        size_t offset;
+        const char* text;
+    };
+    int from;
 };
 
-bool copytexts(Fl_Hold_Browser* list, int count, sortwork* work) {
-    size_t total = 0;
-    for (int i = 1; i <= count; i++) total += strlen(list->text(i)) + 1;
-    work->block = (char*)malloc(total);
-    work->texts = (const char**)malloc(sizeof(const char*) * (size_t)count);
-    work->order = (int*)malloc(sizeof(int) * (size_t)count);
-    if (work->block == NULL || work->texts == NULL || work->order == NULL) return false;
-    char* next = work->block;
-    for (int i = 0; i < count; i++) {
-        const char* text = list->text(i + 1);
-        size_t length = strlen(text) + 1;
-        memcpy(next, text, length);
-        work->texts[i] = next;
-        work->order[i] = i;
-        next += length;
-    }
-    return true;
+// Room first given to each line's text when a list is copied out for sorting.
+const size_t SORTBLOCKGUESS = 64;
+
+unsigned long long bigendian(const unsigned char* bytes) {
+    unsigned long long value = 0;
+    for (int i = 0; i < 8; i++) value = (value << 8) | bytes[i];
+    return value;
 }
 
-void freework(sortwork* work) {
-    free(work->block);
-    free(work->texts);
-    free(work->order);
+void setsortkeys(sortentry* entry, const char* text, size_t length) {
+    unsigned char first[SORTKEYLENGTH];
+    if (length >= (size_t)SORTKEYLENGTH) {
+        memcpy(first, text, SORTKEYLENGTH);
+    } else {
+        // After the end of the line, zeros pad the key.
+        memset(first, 0, sizeof first);
+        memcpy(first, text, length);
+    }
+    for (int word = 0; word < SORTKEYWORDS; word++) entry->key[word] = bigendian(first + 8 * word);
 }
+
+// strcmp(a, b) < 0 for the lines of a and b.
+bool linebefore(const sortentry& a, const sortentry& b) {
+    for (int word = 0; word < SORTKEYWORDS; word++) {
+        if (a.key[word] != b.key[word]) return a.key[word] < b.key[word];
+    }
+    // The keys are equal. A line that ends inside them ends at the same place
+    // as the other: the two are equal.
+    if ((a.key[SORTKEYWORDS - 1] & 0xff) == 0) return false;
+    return strcmp(a.text + SORTKEYLENGTH, b.text + SORTKEYLENGTH) < 0;
+}
+
+bool lineafter(const sortentry& a, const sortentry& b) { return linebefore(b, a); }
 
 void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
     list->add(line);
@@ -112,36 +131,60 @@ void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
 void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
     int count = list->size();
     if (count < 2) return;
-    sortwork work = {NULL, NULL, NULL};
-    if (!copytexts(list, count, &work)) {
+    // The texts are copied out, in list order, into one block: the sort then
+    // reads compact memory, and writing the lines back cannot overwrite a text
+    // that is still to be written. The block grows as needed; its texts are
+    // counted by their offsets until it stops moving.
+    sortentry* entries = (sortentry*)malloc(sizeof(sortentry) * (size_t)count);
+    size_t room = (size_t)count * SORTBLOCKGUESS;
+    char* block = (char*)malloc(room);
+    size_t used = 0;
+    for (int i = 0; i < count && entries != NULL && block != NULL; i++) {
+        const char* text = list->text(i + 1);
+        size_t length = strlen(text) + 1;
+        if (used + length > room) {
+            room = 2 * room + length;
+            char* larger = (char*)realloc(block, room);
+            if (larger == NULL) {
+                free(block);
+                block = NULL;
+                break;
+            }
+            block = larger;
+        }
+        memcpy(block + used, text, length);
+        setsortkeys(&entries[i], text, length - 1);
+        entries[i].offset = used;
+        entries[i].from = i;
+        used += length;
+    }
+    if (entries == NULL || block == NULL) {
         // Out of memory: the list keeps its order, and nothing is lost.
         fprintf(stderr, "Ruvello: not enough memory to sort the list\n");
-        freework(&work);
+        free(entries);
+        free(block);
         return;
+    }
+    for (int i = 0; i < count; i++) {
+        size_t offset = entries[i].offset;
+        entries[i].text = block + offset;
     }
     // A stable sort on whole lines in strcmp's byte order: lines that compare
     // equal keep their order, as they would under a sort made of swaps of
     // neighbours, only without its n passes over a long list.
-    const char** texts = work.texts;
-    if (ascending) {
-        std::stable_sort(work.order, work.order + count,
-                         [texts](int a, int b) { return strcmp(texts[a], texts[b]) < 0; });
-    } else {
-        std::stable_sort(work.order, work.order + count,
-                         [texts](int a, int b) { return strcmp(texts[a], texts[b]) > 0; });
-    }
-    // The selection is taken off before the texts are written back (a longer
-    // text can move a line in memory) and put on the line the user chose,
-    // wherever it moved.
+    std::stable_sort(entries, entries + count, ascending ? linebefore : lineafter);
+    // The selection is taken off while the texts are written back, and put
+    // on the line the user chose, wherever it moved.
     int selected = list->value();
     int selectedto = 0;
     list->deselect();
     for (int i = 0; i < count; i++) {
-        if (work.order[i] != i) list->text(i + 1, texts[work.order[i]]);
-        if (work.order[i] == selected - 1) selectedto = i + 1;
+        if (entries[i].from != i) list->text(i + 1, entries[i].text);
+        if (entries[i].from == selected - 1) selectedto = i + 1;
     }
     if (selectedto != 0) list->select(selectedto);
-    freework(&work);
+    free(entries);
+    free(block);
 }
 
 void remove_item(Fl_Hold_Browser* list) {

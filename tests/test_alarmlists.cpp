@@ -235,16 +235,19 @@ TEST_F(Lists, SortOrdersWholeLinesAndKeepsTheChosenLineSelected) {
 TEST_F(Lists, SortGivesTheOrderAndSelectionOfNeighbourSwaps) {
     std::mt19937 random(20260307);
     Fl_Hold_Browser reference(0, 0, 100, 100);
-    for (int round = 0; round < 40; round++) {
-        int count = (int)(random() % 30);
+    for (int round = 0; round < 60; round++) {
+        int count = (int)(random() % 40);
         annual_browser->clear();
         reference.clear();
         for (int i = 0; i < count; i++) {
-            // Few distinct texts, so that equal lines are common; the 'x' and
-            // 'X' of the same date differ only in a byte above the date.
+            // Few distinct texts, so that equal lines are common: short ones,
+            // a byte above 127, and long ones alike in their first 24 bytes
+            // or ending there.
             static const char* texts[] = {"01-01 - x", "01-01 - X", "12-31 - a", "06-15 - a", "06-15 - a\xe9",
-                                          "06-15 - ab", "02-29 - "};
-            std::string line = texts[random() % 7];
+                                          "06-15 - ab", "02-29 - ", "06-15 - the same prefix!",
+                                          "06-15 - the same prefix!a", "06-15 - the same prefix!B",
+                                          "06-15 - the same prefix!\xe9", "06-15 - the same prefix"};
+            std::string line = texts[random() % 12];
             annual_browser->add(line.c_str());
             reference.add(line.c_str());
         }
