@@ -13,7 +13,7 @@ mkdir -p "$data/config.dat"
 servicepid=$!
 box=""
 for _ in $(seq 100); do
-    box=$(xdotool search --pid "$servicepid" --name '^Ruvello$' 2>/dev/null | head -n1)
+    box=$(xdotool search --all --pid "$servicepid" --name '^Ruvello$' 2>/dev/null | head -n1)
     [ -n "$box" ] && break
     sleep 0.1
 done

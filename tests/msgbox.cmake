@@ -1,0 +1,4 @@
+# ruvellomsgbox: its window's widgets directly, and the real program.
+ruvello_gtest(msgbox_tests test_msgbox.cpp LIBS ruvellomsgboxwindow LABELS display)
+add_test(NAME msgbox_e2e COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/msgbox/msgbox.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(msgbox_e2e PROPERTIES TIMEOUT 120 LABELS "e2e")

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "desktop.h"
+#include "messagewindow.h"
+#include "testsupport.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Text_Buffer.H>
+#include <FL/Fl_Text_Display.H>
+#include <FL/Fl_Window.H>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool escapecloses(const char* line) {
+    Fl_Window* window = buildmessagewindow(line);
+    showabove(window);
+    Fl::check();
+    Fl::e_keysym = FL_Escape;
+    Fl::handle(FL_SHORTCUT, window);
+    bool closed = !window->shown();
+    delete window;
+    return closed;
+}
+
+}  // namespace
+
+TEST(MessageWindow, EscapeClosesIt) {
+    if (getenv("DISPLAY") == NULL || !candisplay()) GTEST_SKIP() << "no display";
+    EXPECT_TRUE(escapecloses("01-01 - new year"));
+}
+
+// The window shows the line as given: '@', quotes and a long word are not
+// read as symbols, cut or changed, and the text wraps inside the window.
+TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
+    if (getenv("DISPLAY") == NULL || !candisplay()) GTEST_SKIP() << "no display";
+    std::string line = "05-17 - mail jo@example.com @C @> *hi* 100% " + std::string(300, 'w') + " end";
+    Fl_Window* window = buildmessagewindow(line.c_str());
+    ASSERT_NE(nullptr, window);
+    EXPECT_STREQ("Ruvello", window->label());
+    char* shown = message_text->buffer()->text();
+    EXPECT_EQ(line, shown);
+    free(shown);
+    EXPECT_EQ(window, message_text->window());
+    EXPECT_LE(message_text->x() + message_text->w(), window->w());
+    EXPECT_STREQ("OK", message_ok->label());
+    showabove(window);
+    Fl::check();
+    EXPECT_TRUE(window->shown());
+    // The last character lies within the display once wrapped: no line runs off its right edge.
+    int x = 0, y = 0;
+    EXPECT_TRUE(message_text->position_to_xy((int)line.size() - 1, &x, &y));
+    EXPECT_LT(x, message_text->x() + message_text->w());
+    // Enter, wherever the focus is, presses OK, which closes the window.
+    Fl::e_keysym = FL_Enter;
+    EXPECT_EQ(1, Fl::handle(FL_SHORTCUT, window));
+    EXPECT_FALSE(window->shown());
+    delete window;
+}
