@@ -316,7 +316,7 @@ TEST_F(Scheduler, FailedLaunchEndsTheServiceWithTheLaunchFailureMessage) {
 }
 
 TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
     GTEST_SKIP() << "an address-space limit and the address sanitizer do not mix";
 #endif
     config(7, 3);
