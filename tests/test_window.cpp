@@ -281,7 +281,7 @@ TEST_F(ConfigWindow, SecondProgramEndsWithStatusZeroWhileTheFirstRunsOn) {
     pid_t first = startconfig(true, firsterrors);
     ASSERT_GT(first, 0);
     // The last file the start-up creates tells that the first panel is up.
-    for (int i = 0; i < 100 && !fileexists(datafile("annual_alerts.dat")); i++) usleep(50000);
+    for (int i = 0; i < 400 && !fileexists(datafile("annual_alerts.dat")); i++) usleep(50000);
     ASSERT_TRUE(fileexists(datafile("annual_alerts.dat")));
     // Without a display the second copy shows no alert, so nothing waits for a click.
     pid_t second = startconfig(false, seconderrors);
