@@ -28,14 +28,16 @@ bool escapecloses(const char* line) {
 }  // namespace
 
 TEST(MessageWindow, EscapeClosesIt) {
-    if (getenv("DISPLAY") == NULL || !candisplay()) GTEST_SKIP() << "no display";
+    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
     EXPECT_TRUE(escapecloses("01-01 - new year"));
 }
 
 // The window shows the line as given: '@', quotes and a long word are not
 // read as symbols, cut or changed, and the text wraps inside the window.
 TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
-    if (getenv("DISPLAY") == NULL || !candisplay()) GTEST_SKIP() << "no display";
+    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
     std::string line = "05-17 - mail jo@example.com @C @> *hi* 100% " + std::string(300, 'w') + " end";
     Fl_Window* window = buildmessagewindow(line.c_str());
     ASSERT_NE(nullptr, window);

@@ -12,6 +12,15 @@
 #include <sys/stat.h>
 #include <vector>
 
+// An address-space limit and the address sanitizer's shadow memory do not mix.
+#if defined(__SANITIZE_ADDRESS__)
+#define RUVELLO_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RUVELLO_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace {
 
 std::vector<std::string> announced;
@@ -316,7 +325,7 @@ TEST_F(Scheduler, FailedLaunchEndsTheServiceWithTheLaunchFailureMessage) {
 }
 
 TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) {
-#if defined(__SANITIZE_ADDRESS__) || (defined(__has_feature) && __has_feature(address_sanitizer))
+#if defined(RUVELLO_ADDRESS_SANITIZER)
     GTEST_SKIP() << "an address-space limit and the address sanitizer do not mix";
 #endif
     config(7, 3);
