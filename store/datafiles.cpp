@@ -54,14 +54,12 @@ void makeprivate(const char* folder) {
 }
 #endif
 
-// Opens path for reading only to see that it can be read; a directory cannot.
+// Opens path for reading only to see that it can be read as a data file.
 bool canberead(const char* path) {
-    FILE* file = fopen(path, "r");
+    FILE* file = openforreading(path);
     if (file == NULL) return false;
-    struct stat info;
-    bool regular = fstat(fileno(file), &info) == 0 && !S_ISDIR(info.st_mode);
     fclose(file);
-    return regular;
+    return true;
 }
 
 // Creates path empty, and only if nothing stands there yet. 0 created, EEXIST
@@ -155,3 +153,33 @@ bool readonedataline(FILE* file, char* line) {
 }
 
 bool datareadfailed(FILE* file) { return ferror(file) != 0; }
+
+FILE* openforreading(const char* path) {
+#ifdef _WIN32
+    FILE* file = fopen(path, "r");
+    if (file == NULL) return NULL;
+    struct _stat info;
+    if (_fstat(_fileno(file), &info) != 0 || (info.st_mode & _S_IFREG) == 0) {
+        fclose(file);
+        return NULL;
+    }
+    return file;
+#else
+    // Only a regular file is a data file. A pipe would keep its opener waiting
+    // for a writer, and a device such as /dev/zero gives bytes without end, so
+    // the open does not wait and anything else is refused. The descriptor is
+    // closed on exec: a program started while a file is read does not keep it.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return NULL;
+    struct stat info;
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        errno = EINVAL;
+        return NULL;
+    }
+    FILE* file = fdopen(fd, "r");
+    if (file == NULL) close(fd);
+    return file;
+#endif
+}

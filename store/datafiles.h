@@ -3,7 +3,7 @@
 //
 // Typical use: form a path with one of the four get...filename functions
 // (check its result), call createifabsent on it at start-up, open the file
-// for reading, call readonedataline until it gives false, then ask
+// for reading with openforreading, call readonedataline until it gives false, then ask
 // datareadfailed whether that false was the end of the file or a read error,
 // and close the file.
 #ifndef RUVELLO_DATAFILES_H
@@ -31,5 +31,6 @@ void pathmanipulator(char* path);         // native separators: '\' on Windows, 
 int createifabsent(char* path);           // 0: the file exists or was created empty; 1: it cannot be created or read
 bool readonedataline(FILE* file, char* line);  // true: line holds the next data line; false: end of file or read error
 bool datareadfailed(FILE* file);          // true when the reading of file stopped on a read error, not at its end
+FILE* openforreading(const char* path);   // the data file open for reading; NULL when it cannot be opened or is no regular file
 
 #endif

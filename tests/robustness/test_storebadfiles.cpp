@@ -6,7 +6,10 @@
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -92,4 +95,41 @@ TEST(StoreBadFiles, RandomBytesNulBytesAndLongLinesReadAsTheRulesGive) {
     EXPECT_EQ((std::vector<std::string>{"12", "5", "3 - "}), modeldatalines(nuls.data(), nuls.size() - 4));
     EXPECT_EQ((std::vector<std::string>{"1", "4 - a"}), modeldatalines(crs.data(), crs.size()));
     EXPECT_EQ(1u + 5000 / 511 + 1, modeldatalines(longlines.data(), longlines.size()).size());
+}
+
+// A pipe, or a link to a device, in a data file's place is no data file: it is
+// reported as one that cannot be read, and nobody waits on it for ever (a pipe
+// without a writer blocks its opener; /dev/zero gives zero bytes without end).
+TEST(StoreBadFiles, APipeOrADeviceIsReportedWithoutWaitingOnIt) {
+    scratchhome home;
+    std::string pipe = home.home() + "/config.dat";
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    std::string device = home.home() + "/monthly_alerts.dat";
+    ASSERT_EQ(0, symlink("/dev/zero", device.c_str()));
+    std::string regular = home.home() + "/annual_alerts.dat";
+    ASSERT_TRUE(writewholefile(regular, "05-05 - x\n"));
+    for (const std::string& path : {pipe, device}) {
+        pid_t child = fork();
+        if (child == 0) {
+            alarm(10);
+            std::vector<char> buffer(PATHBUFSIZE);
+            snprintf(buffer.data(), buffer.size(), "%s", path.c_str());
+            bool refused = createifabsent(buffer.data()) == 1 && openforreading(path.c_str()) == NULL;
+            _exit(refused ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << path << ": still waiting after 10 seconds";
+        EXPECT_EQ(0, WEXITSTATUS(status)) << path;
+    }
+    // A regular file opens, closed on exec so that no program started later inherits it.
+    FILE* file = openforreading(regular.c_str());
+    ASSERT_NE(nullptr, file);
+    EXPECT_NE(0, fcntl(fileno(file), F_GETFD) & FD_CLOEXEC);
+    char line[LINEBUFSIZE];
+    EXPECT_TRUE(readonedataline(file, line));
+    EXPECT_STREQ("05-05 - x", line);
+    fclose(file);
+    EXPECT_EQ(nullptr, openforreading((home.home() + "/missing.dat").c_str()));
+    EXPECT_EQ(nullptr, openforreading(home.home().c_str()));
 }
