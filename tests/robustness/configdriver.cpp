@@ -22,10 +22,13 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -70,8 +73,24 @@ void create(const char* kind, const char* message) {
 
 }  // namespace
 
+// A display busy with other tests may refuse a connection for a moment; the
+// driver tries for a few seconds before it gives up (the toolkit would not).
+void opendisplay() {
+    for (int attempt = 0; attempt < 100; attempt++) {
+        Display* display = XOpenDisplay(NULL);
+        if (display != NULL) {
+            fl_open_display(display);
+            return;
+        }
+        usleep(50000);
+    }
+    fprintf(stderr, "configdriver: cannot open the display\n");
+    exit(3);
+}
+
 int main(int argc, char** argv) {
     setdialoganswerer(answer);
+    opendisplay();
     chooselook(1);
     buildwindow(1);
     initfields();

@@ -94,7 +94,7 @@ TEST(ConfiguratorFaults, EveryFailedSaveEndsWithTheFileErrorAndKeepsTheOldFiles)
             ASSERT_TRUE(run.finished);
             EXPECT_FALSE(run.signalled) << run.err;
             EXPECT_EQ(1, run.status) << run.err;
-            EXPECT_EQ("injected " + fault.first + " #1\n", readwholefile(log));
+            EXPECT_EQ("injected " + fault.first + " #1\n", readwholefile(log)) << run.err;
             std::string path = home.datafolder() + FILES[each.file];
             EXPECT_NE(std::string::npos, run.err.find(fatalmessage(path))) << run.err;
             EXPECT_NE(std::string::npos, run.out.find("alert: Ruvello - FATAL ERROR")) << run.out;
@@ -119,8 +119,10 @@ TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
     int last = 0;
     int midsave = 0;
     for (long round = 0; round < kills; round++) {
+        std::string errors = home.home() + "/driver.err";
         pid_t child = fork();
         if (child == 0) {
+            freopen(errors.c_str(), "w", stderr);
             std::string first = std::to_string(last + 1);
             execl(driver().c_str(), driver().c_str(), "loop", first.c_str(), (char*)NULL);
             _exit(127);
@@ -131,13 +133,15 @@ TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the configurator ended by itself in round " << round;
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the configurator ended by itself in round " << round << ":\n"
+                                         << readwholefile(errors);
         if (fileexists(folder + "monthly_alerts.dat.tmp") || fileexists(folder + "config.dat.tmp")) midsave++;
         std::string monthly = readwholefile(folder + "monthly_alerts.dat");
         std::string config = readwholefile(folder + "config.dat");
-        if (round > 0 || !monthly.empty()) {
+        // Empty, as the start-up leaves it, until the first save.
+        if (!monthly.empty() || last > 0) {
             int entry = lastentry(monthly);
-            ASSERT_NE(-1, entry) << "round " << round << " left a broken list:\n" << monthly;
+            ASSERT_NE(-1, entry) << "round " << round << " left a broken list:\n" << monthly << readwholefile(errors);
             ASSERT_GE(entry, last) << "round " << round << " went back to an older list";
             last = entry;
         }
