@@ -158,15 +158,19 @@ TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
 // long lines load as the rules give; no crash and no hang.
 TEST(BadFiles, TheConfiguratorLoadsWhatTheRulesGiveOrStopsWithItsFileError) {
     if (nodisplay()) GTEST_SKIP() << "the configurator's widgets need a display";
-    for (int blocked : {0, 2}) {
+    // A folder, a dangling link, a pipe and a link to a device.
+    for (int blocked : {0, 2, 1, 3}) {
         scratchhome home;
         putoldfiles(home);
         std::string path = home.datafolder() + FILES[blocked];
         ASSERT_EQ(0, unlink(path.c_str()));
-        if (blocked == 0) ASSERT_EQ(0, mkdir(path.c_str(), 0700));
-        else ASSERT_EQ(0, symlink("gone/missing.dat", path.c_str()));
+        int made = blocked == 0   ? mkdir(path.c_str(), 0700)
+                   : blocked == 2 ? symlink("gone/missing.dat", path.c_str())
+                   : blocked == 1 ? mkfifo(path.c_str(), 0600)
+                                  : symlink("/dev/zero", path.c_str());
+        ASSERT_EQ(0, made);
         runresult run = runprogram({driver(), "load"}, {}, 120);
-        ASSERT_TRUE(run.finished);
+        ASSERT_TRUE(run.finished) << path << ": the configurator did not stop";
         EXPECT_FALSE(run.signalled) << run.err;
         EXPECT_EQ(1, run.status);
         EXPECT_NE(std::string::npos, run.err.find(fatalmessage(path))) << run.err;
