@@ -24,7 +24,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DRUVELLO_BENCH=OFF \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" -j2
 # A build that silently lost its flags would pass without checking anything.
-if ! nm "$build/bin/store_tests" | grep -q __asan_init || ! nm "$build/bin/store_tests" | grep -q __ubsan_handle; then
+symbols=$(nm "$build/bin/store_tests")
+if ! grep -q __asan_init <<<"$symbols" || ! grep -q __ubsan_handle <<<"$symbols"; then
   echo "FAIL: the tests in $build are not built with the sanitizers"
   exit 1
 fi
