@@ -7,6 +7,7 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #ifndef _WIN32
@@ -19,31 +20,49 @@ Fl_Button* message_ok = NULL;
 
 namespace {
 
-// Room for a whole data line of 511 characters at the chosen font, wrapped.
+// The window is as wide as this and as tall as the wrapped line needs, within limits.
 const int WINDOWWIDTH = 460;
-const int WINDOWHEIGHT = 240;
+const int TEXTSIZE = 16;
+const int LEASTTEXTHEIGHT = 60;
+const int MOSTTEXTHEIGHT = 420;
+// Room the text display keeps for its own margins and, for a long word, its scroll bar.
+const int TEXTINSET = 30;
 const int MARGIN = 15;
 const int BUTTONWIDTH = 90;
 const int BUTTONHEIGHT = 28;
 
 void cb_ok_message(Fl_Widget* widget, void*) { widget->window()->hide(); }
 
+// The height that line takes wrapped at the display's width, within the limits.
+int textheight(const char* line) {
+    fl_font(FL_HELVETICA, TEXTSIZE);
+    int width = WINDOWWIDTH - 2 * MARGIN - TEXTINSET;
+    int height = 0;
+    fl_measure(line, width, height, 0);
+    height += fl_height() + 8;
+    if (height < LEASTTEXTHEIGHT) height = LEASTTEXTHEIGHT;
+    if (height > MOSTTEXTHEIGHT) height = MOSTTEXTHEIGHT;
+    return height;
+}
+
 }  // namespace
 
 Fl_Window* buildmessagewindow(const char* line) {
-    Fl_Window* window = new Fl_Window(WINDOWWIDTH, WINDOWHEIGHT, "Ruvello");
+    int height = textheight(line);
+    Fl_Window* window = new Fl_Window(WINDOWWIDTH, height + 3 * MARGIN + BUTTONHEIGHT, "Ruvello");
     // A text display, not a label: it shows '@' and every other character as
     // they are and wraps even a long word at the window's edge.
     Fl_Text_Buffer* buffer = new Fl_Text_Buffer();
     buffer->text(line);
-    message_text = new Fl_Text_Display(MARGIN, MARGIN, WINDOWWIDTH - 2 * MARGIN,
-                                       WINDOWHEIGHT - 3 * MARGIN - BUTTONHEIGHT);
-    message_text->buffer(buffer);
-    message_text->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
+    message_text = new Fl_Text_Display(MARGIN, MARGIN, WINDOWWIDTH - 2 * MARGIN, height);
+    // The font first: the display wraps with the metrics it has when it gets the text.
+    message_text->textfont(FL_HELVETICA);
+    message_text->textsize(TEXTSIZE);
     message_text->box(FL_FLAT_BOX);
     message_text->color(window->color());
-    message_text->textsize(16);
-    message_ok = new Fl_Return_Button((WINDOWWIDTH - BUTTONWIDTH) / 2, WINDOWHEIGHT - MARGIN - BUTTONHEIGHT,
+    message_text->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
+    message_text->buffer(buffer);
+    message_ok = new Fl_Return_Button((WINDOWWIDTH - BUTTONWIDTH) / 2, height + 2 * MARGIN,
                                       BUTTONWIDTH, BUTTONHEIGHT, "OK");
     message_ok->callback(cb_ok_message);
     window->end();

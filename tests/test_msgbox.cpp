@@ -38,7 +38,10 @@ TEST(MessageWindow, EscapeClosesIt) {
 TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
     if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
     ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
-    std::string line = "05-17 - mail jo@example.com @C @> *hi* 100% " + std::string(300, 'w') + " end";
+    std::string line = "05-17 - mail jo@example.com @C @> *hi* 100% " + std::string(60, 'w') + " end";
+    // The longest line a data file holds, in words of many widths.
+    while (line.size() < 511) line += line.size() % 7 == 0 ? " Wm" : " iw";
+    line.resize(511);
     Fl_Window* window = buildmessagewindow(line.c_str());
     ASSERT_NE(nullptr, window);
     EXPECT_STREQ("Ruvello", window->label());
@@ -51,10 +54,20 @@ TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
     showabove(window);
     Fl::check();
     EXPECT_TRUE(window->shown());
-    // The last character lies within the display once wrapped: no line runs off its right edge.
-    int x = 0, y = 0;
-    EXPECT_TRUE(message_text->position_to_xy((int)line.size() - 1, &x, &y));
-    EXPECT_LT(x, message_text->x() + message_text->w());
+    // Every character is in view once wrapped: nothing runs off the right edge or the bottom.
+    int right = message_text->x() + message_text->w();
+    int bottom = message_text->y() + message_text->h();
+    int misplaced = 0;
+    for (int position = 0; position < (int)line.size(); position++) {
+        int x = 0, y = 0;
+        // A space where a line wraps may stand at the edge.
+        if (line[position] == ' ') continue;
+        if (!message_text->position_to_xy(position, &x, &y) || x >= right - 8 || y >= bottom) {
+            misplaced++;
+            ADD_FAILURE() << "character " << position << " at " << x << "," << y << " of " << right << "," << bottom;
+        }
+    }
+    EXPECT_EQ(0, misplaced);
     // Enter, wherever the focus is, presses OK, which closes the window.
     Fl::e_keysym = FL_Enter;
     EXPECT_EQ(1, Fl::handle(FL_SHORTCUT, window));
