@@ -47,7 +47,8 @@ void showproductmessage(const char* text) {
     quote(text, shown);
     if (currentanswerer != NULL) {
         char whole[DIALOGBUFSIZE + 16];
-        snprintf(whole, sizeof whole, "%s - %s", "Ruvello", shown);
+        int written = snprintf(whole, sizeof whole, "%s - %s", "Ruvello", shown);
+        if (written < 0 || written >= (int)sizeof whole) whole[0] = '\0';
         currentanswerer(DIALOGMESSAGE, whole);
         return;
     }

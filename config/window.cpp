@@ -171,6 +171,8 @@ void chooselook(int argc) {
     // Only the number of arguments counts; the arguments themselves are never read.
     Fl::scheme(argc == 1 ? "plastic" : "gtk+");
     fl_message_font(FL_HELVETICA, 12);
+    // Every dialog carries the product's name in its title bar, like the service's error box.
+    fl_message_title_default("Ruvello");
 }
 
 bool anothercopyisopen() {

@@ -16,3 +16,9 @@ for size in 16 24 32 48 256 512; do
     -resize "${size}x${size}" -depth 8 -strip \
     -define png:exclude-chunks=date,time "PNG32:ruvello$size.png"
 done
+
+# The window icon compiled into the programs (an XPM is C source) and the
+# Windows icon resource 101 (one 32x32 picture, 16 colours for the resource).
+convert ruvello32.png -colors 48 xpm:- \
+  | sed 's/^static const char \*.*\[\] = {/static const char* const ruvello32_xpm[] = {/' > ruvello32.xpm
+convert ruvello32.png -colors 16 ruvello.ico
