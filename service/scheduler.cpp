@@ -150,10 +150,12 @@ void writeconfigmessage() {
 }
 
 // Opens a data file for reading with its path formed anew; a path that cannot
-// be formed or a file that cannot be opened ends the service.
+// be formed, or a file that cannot be opened or is no regular file, ends the service.
 FILE* opendatafile(int (*getname)(char* path), char* path) {
     if (getname(path) != 0) reportfileerrorandexit(path);
-    FILE* file = fopen(path, "r");
+    // Only a regular file is opened, without waiting and closed on exec, so
+    // that no message box started during the scan keeps it.
+    FILE* file = openforreading(path);
     if (file == NULL) reportfileerrorandexit(path);
     return file;
 }

@@ -296,7 +296,7 @@ TEST_F(Scheduler, ListFileMissingOrUnreadableEndsTheServiceNamingIt) {
             cycle("2026-05-05 10:00");
         },
         testing::ExitedWithCode(1), "FATAL ERROR\nCannot create, read or write the following file\n   \"" + monthly + "\"$");
-    // A folder in place of the file opens, but reading it fails: never taken for an empty list.
+    // A folder in place of the file is never taken for an empty list.
     ASSERT_EQ(0, mkdir(monthly.c_str(), 0700));
     EXPECT_EXIT(
         {
