@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // An address-space limit and the address sanitizer's shadow memory do not mix.
@@ -298,6 +299,16 @@ TEST_F(Scheduler, ListFileMissingOrUnreadableEndsTheServiceNamingIt) {
         testing::ExitedWithCode(1), "FATAL ERROR\nCannot create, read or write the following file\n   \"" + monthly + "\"$");
     // A folder in place of the file is never taken for an empty list.
     ASSERT_EQ(0, mkdir(monthly.c_str(), 0700));
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            cycle("2026-05-05 10:00");
+        },
+        testing::ExitedWithCode(1), "read or write the following file\n   \"" + monthly + "\"$");
+    // A regular file whose reading fails (address 0 of the process's memory
+    // gives an input error): the service stops, not going on with part of a list.
+    ASSERT_EQ(0, rmdir(monthly.c_str()));
+    ASSERT_EQ(0, symlink("/proc/self/mem", monthly.c_str()));
     EXPECT_EXIT(
         {
             unsetenv("DISPLAY");
