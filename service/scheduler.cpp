@@ -2,6 +2,7 @@
 
 #include "calendar.h"
 #include "datafiles.h"
+#include "linereader.h"
 #include "notification.h"
 
 #include <cctype>
@@ -46,6 +47,9 @@ size_t notifiedcapacity = 0;
 // The current day: the date of the greatest minute scanned so far.
 int lastyear = -1;
 int lastmonth = -1;
+
+// The three lists are read through this one block reader, one after the other.
+datalinereader listreader;
 
 // The greatest minute stamp scanned so far; simple alarms after it and at or
 // before the cycle's stamp are due. Empty before the first cycle.
@@ -192,7 +196,8 @@ void scansimple(const char* after, const char* stamp, notificationlauncher launc
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     FILE* file = opendatafile(getsinglealertfilename, path);
-    while (readonedataline(file, line)) {
+    startdatalines(&listreader, file);
+    while (nextdataline(&listreader, line)) {
         bool due;
         if (after == NULL) {
             due = strncmp(line, stamp, STAMPLEN) == 0;
@@ -219,7 +224,8 @@ void scanmonthly(int advance, notificationlauncher launcher) {
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     FILE* file = opendatafile(getmonthlyalertfilename, path);
-    while (readonedataline(file, line)) {
+    startdatalines(&listreader, file);
+    while (nextdataline(&listreader, line)) {
         int linedays = readfield(line, 0, 2);
         if (linedays >= 1 && linedays <= 31 && inwindow[linedays]) announcelistline(line, file, launcher);
     }
@@ -237,7 +243,8 @@ void scanannual(int advance, notificationlauncher launcher) {
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     FILE* file = opendatafile(getannualalertfilename, path);
-    while (readonedataline(file, line)) {
+    startdatalines(&listreader, file);
+    while (nextdataline(&listreader, line)) {
         int linemonth = readfield(line, 0, 2);
         int lineday = readfield(line, 3, 2);
         if (linemonth >= 1 && linemonth <= 12 && lineday >= 1 && lineday <= 31 && inwindow[linemonth][lineday]) {
