@@ -79,16 +79,18 @@ const int SORTKEYLENGTH = SORTKEYWORDS * 8;
 
 struct sortentry {
     unsigned long long key[SORTKEYWORDS];
-    // The text's offset in the block while the block may still move, then the text.
-    union {
-        size_t offset;
-        const char* text;
-    };
+    const char* text;
     int from;
 };
 
-// Room first given to each line's text when a list is copied out for sorting.
-const size_t SORTBLOCKGUESS = 64;
+// Reaches a list's own lines through the toolkit's protected item interface,
+// so that sorting relinks lines instead of copying and rewriting their texts.
+struct browserlines : Fl_Browser {
+    static void* first(const Fl_Browser* list) { return (list->*(&browserlines::item_first))(); }
+    static void* next(const Fl_Browser* list, void* item) { return (list->*(&browserlines::item_next))(item); }
+    static const char* text(const Fl_Browser* list, void* item) { return (list->*(&browserlines::item_text))(item); }
+    static void swap(Fl_Browser* list, void* a, void* b) { (list->*(&browserlines::item_swap))(a, b); }
+};
 
 unsigned long long bigendian(const unsigned char* bytes) {
     unsigned long long value = 0;
@@ -108,6 +110,7 @@ void setsortkeys(sortentry* entry, const char* text, size_t length) {
     for (int word = 0; word < SORTKEYWORDS; word++) entry->key[word] = bigendian(first + 8 * word);
 }
 
+// strcmp(a, b) < 0 for the lines of a and b.
 // strcmp(a, b) < 0 for the lines of a and b.
 bool linebefore(const sortentry& a, const sortentry& b) {
     for (int word = 0; word < SORTKEYWORDS; word++) {
@@ -131,60 +134,60 @@ void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
 void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
     int count = list->size();
     if (count < 2) return;
-    // The texts are copied out, in list order, into one block: the sort then
-    // reads compact memory, and writing the lines back cannot overwrite a text
-    // that is still to be written. The block grows as needed; its texts are
-    // counted by their offsets until it stops moving.
     sortentry* entries = (sortentry*)malloc(sizeof(sortentry) * (size_t)count);
-    size_t room = (size_t)count * SORTBLOCKGUESS;
-    char* block = (char*)malloc(room);
-    size_t used = 0;
-    for (int i = 0; i < count && entries != NULL && block != NULL; i++) {
-        const char* text = list->text(i + 1);
-        size_t length = strlen(text) + 1;
-        if (used + length > room) {
-            room = 2 * room + length;
-            char* larger = (char*)realloc(block, room);
-            if (larger == NULL) {
-                free(block);
-                block = NULL;
-                break;
-            }
-            block = larger;
-        }
-        memcpy(block + used, text, length);
-        setsortkeys(&entries[i], text, length - 1);
-        entries[i].offset = used;
-        entries[i].from = i;
-        used += length;
-    }
-    if (entries == NULL || block == NULL) {
+    void** items = (void**)malloc(sizeof(void*) * (size_t)count);
+    int* at = (int*)malloc(sizeof(int) * (size_t)count);
+    int* where = (int*)malloc(sizeof(int) * (size_t)count);
+    if (entries == NULL || items == NULL || at == NULL || where == NULL) {
         // Out of memory: the list keeps its order, and nothing is lost.
         fprintf(stderr, "Ruvello: not enough memory to sort the list\n");
         free(entries);
-        free(block);
+        free(items);
+        free(at);
+        free(where);
         return;
     }
-    for (int i = 0; i < count; i++) {
-        size_t offset = entries[i].offset;
-        entries[i].text = block + offset;
+    // The lines are sorted where they are: their texts are read in place and
+    // the lines are relinked, so no text is copied or written again.
+    void* item = browserlines::first(list);
+    for (int i = 0; i < count && item != NULL; i++) {
+        const char* text = browserlines::text(list, item);
+        items[i] = item;
+        setsortkeys(&entries[i], text, strlen(text));
+        entries[i].text = text;
+        entries[i].from = i;
+        at[i] = i;
+        where[i] = i;
+        item = browserlines::next(list, item);
     }
     // A stable sort on whole lines in strcmp's byte order: lines that compare
     // equal keep their order, as they would under a sort made of swaps of
     // neighbours, only without its n passes over a long list.
     std::stable_sort(entries, entries + count, ascending ? linebefore : lineafter);
-    // The selection is taken off while the texts are written back, and put
-    // on the line the user chose, wherever it moved.
+    // The toolkit's swap moves the selection mark with a line but its idea of
+    // the selected line number with the place: the selection is taken off
+    // first and put back on the line the user chose, wherever it moved.
     int selected = list->value();
     int selectedto = 0;
     list->deselect();
-    for (int i = 0; i < count; i++) {
-        if (entries[i].from != i) list->text(i + 1, entries[i].text);
-        if (entries[i].from == selected - 1) selectedto = i + 1;
+    for (int place = 0; place < count; place++) {
+        int wanted = entries[place].from;
+        int current = at[place];
+        if (wanted == selected - 1) selectedto = place + 1;
+        if (current == wanted) continue;
+        int other = where[wanted];
+        browserlines::swap(list, items[current], items[wanted]);
+        at[place] = wanted;
+        at[other] = current;
+        where[wanted] = place;
+        where[current] = other;
     }
     if (selectedto != 0) list->select(selectedto);
+    list->redraw();
     free(entries);
-    free(block);
+    free(items);
+    free(at);
+    free(where);
 }
 
 void remove_item(Fl_Hold_Browser* list) {
