@@ -70,6 +70,7 @@ std::vector<std::string> announcements(const std::string& log) {
         if (end == std::string::npos) break;
         std::string record = bytes.substr(at, end - at);
         at = end + 1;
+        if (record.compare(0, 3, "fd ") == 0) continue;
         size_t space = record.find(' ');
         if (record.compare(0, space, "2") != 0 || space == std::string::npos) {
             found.push_back("argc=" + record.substr(0, space));
@@ -80,6 +81,21 @@ std::vector<std::string> announcements(const std::string& log) {
             argument += (char)strtol(record.substr(i, 2).c_str(), NULL, 16);
         }
         found.push_back(argument);
+    }
+    return found;
+}
+
+// What the descriptors that the message boxes inherited name, one entry each.
+std::vector<std::string> inheriteddescriptors(const std::string& log) {
+    std::vector<std::string> found;
+    std::string bytes = readwholefile(log);
+    size_t at = 0;
+    while ((at = bytes.find("fd ", at)) != std::string::npos) {
+        size_t end = bytes.find('\n', at);
+        std::string target;
+        for (size_t i = at + 3; i + 1 < end; i += 2) target += (char)strtol(bytes.substr(i, 2).c_str(), NULL, 16);
+        found.push_back(target);
+        at = end;
     }
     return found;
 }
@@ -98,6 +114,8 @@ pid_t startservice(const servicecopy& copy, const std::string& errfile) {
         dup2(null, 0);
         dup2(null, 1);
         dup2(err, 2);
+        close(err);
+        close(null);
         unsetenv("DISPLAY");
         setenv("RUVELLO_RECORD_LOG", copy.log.c_str(), 1);
         execl(copy.program.c_str(), copy.program.c_str(), (char*)NULL);
@@ -264,6 +282,10 @@ TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
     EXPECT_EQ(expected, got);
     for (int i = 1; i <= 6; i++) EXPECT_FALSE(fileexists(canary + std::to_string(i))) << "a command ran: " << i;
     EXPECT_FALSE(fileexists(home.home() + "/bin/x"));
+    // Nor does a message box keep a data file (or the service's lock) open.
+    for (const std::string& target : inheriteddescriptors(service.log)) {
+        EXPECT_EQ(std::string::npos, target.find(home.home())) << "a message box inherited " << target;
+    }
 }
 
 // A folder or a dangling link in a data file's place ends the service with its
@@ -330,4 +352,38 @@ TEST(BadFiles, TheServiceReadsWhatTheRulesGiveOrStopsWithItsFileError) {
     // Compared whole, without printing the noise on a mismatch.
     EXPECT_TRUE(expected == got) << got.size() << " announced, " << expected.size() << " expected";
     printf("announced from the bad files: %zu lines\n", got.size());
+}
+
+// A pipe or a device put in a list's place while the service runs: the next
+// cycle stops the service with its file error, instead of waiting on the pipe
+// for ever or reading zero bytes from /dev/zero without end.
+TEST(BadFiles, APipeOrADeviceInAListsPlaceStopsTheServiceAtItsNextCycle) {
+    for (int kind = 0; kind < 2; kind++) {
+        scratchhome home;
+        createdatafiles();
+        char path[PATHBUFSIZE];
+        ASSERT_EQ(0, kind == 0 ? getmonthlyalertfilename(path) : getannualalertfilename(path));
+        ASSERT_EQ(0, unlink(path));
+        if (kind == 0) ASSERT_EQ(0, mkfifo(path, 0600));
+        else ASSERT_EQ(0, symlink("/dev/zero", path));
+        std::string errors = home.home() + "/cycle.err";
+        pid_t child = fork();
+        if (child == 0) {
+            alarm(20);
+            unsetenv("DISPLAY");
+            freopen(errors.c_str(), "w", stderr);
+            initschedulerstate();
+            runcycle(2026, 5, 5, "2026-05-05 12:00", recordline);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << path << ": the cycle was still reading after 20 seconds";
+        EXPECT_EQ(1, WEXITSTATUS(status)) << path;
+        // After the configuration message, as the configuration file is empty.
+        std::string message = "FATAL ERROR\nCannot create, read or write the following file\n   \"" + std::string(path) + "\"";
+        std::string written = readwholefile(errors);
+        EXPECT_TRUE(written.size() >= message.size() && written.compare(written.size() - message.size(), message.size(), message) == 0)
+            << written;
+    }
 }
