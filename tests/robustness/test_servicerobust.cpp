@@ -227,8 +227,9 @@ TEST(Concurrency, TheServiceReadingCodeNeverSeesAPartialFile) {
 }
 
 // Messages with shell metacharacters, quotes, percent signs, bytes that are
-// not UTF-8, tabs, a leading '-' and the longest line reach ruvellomsgbox as
-// its one argument, unchanged but for '"' turned into '*', and nothing else runs.
+// not UTF-8, tabs, a leading '-' and the longest lines (a monthly one of 511
+// characters, a simple one with a 492-byte message) reach ruvellomsgbox as its
+// one argument, unchanged but for '"' turned into '*', and nothing else runs.
 TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
     scratchhome home;
     servicecopy service = installservice(home.home());
@@ -259,10 +260,22 @@ TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
         (i % 2 == 0 || line[2] == ' ' ? monthly : annual) += line + "\n";
         lines.push_back(line);
     }
+    // And a simple alarm in the current minute with the longest message it
+    // can hold, 492 bytes of all of the above; started early enough in the
+    // minute that the service's first cycle is still in it.
+    while (time(NULL) % 60 >= 45) usleep(200000);
+    char stamp[STAMPBUFSIZE];
+    gettimestamp(stamp);
+    std::string longest;
+    while (longest.size() < 492) longest += messages[longest.size() % 11];
+    longest.resize(492);
+    std::string simple = std::string(stamp) + " - " + longest;
+    lines.push_back(simple);
     std::string folder = home.datafolder();
     ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
     ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", monthly));
     ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", annual));
+    ASSERT_TRUE(writewholefile(folder + "single_alerts.dat", simple + "\n"));
     pid_t running = startservice(service, home.home() + "/service.err");
     int status = 0;
     bool alive = waitforannouncements(running, service.log, lines.size(), 60, &status);
