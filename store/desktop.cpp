@@ -12,6 +12,16 @@
 #include <FL/x.H>
 #include <X11/Xlib.h>
 #include "../resources/ruvello32.xpm"
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Tries to reach the display server before deciding that there is none.
+const int DISPLAYATTEMPTS = 5;
+const int DISPLAYRETRYMICROSECONDS = 200000;
+
+}  // namespace
 #endif
 
 bool candisplay() {
@@ -25,6 +35,14 @@ bool candisplay() {
             state = 1;
         } else {
             Display* display = XOpenDisplay(NULL);
+            // A server that is busy (a session still starting, many clients
+            // connecting at once) may refuse a connection for a moment.
+            const char* name = getenv("DISPLAY");
+            for (int attempt = 1; display == NULL && name != NULL && name[0] != '\0' && attempt < DISPLAYATTEMPTS;
+                 attempt++) {
+                usleep(DISPLAYRETRYMICROSECONDS);
+                display = XOpenDisplay(NULL);
+            }
             if (display != NULL) {
                 fl_open_display(display);
                 state = 1;
