@@ -181,6 +181,13 @@ void announcelistline(const char* line, FILE* file, notificationlauncher launche
     if (remembernotified(line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
 }
 
+// Copies the minute of stamp into kept, zeros after it; only the 16
+// characters of a minute are read, whatever buffer stamp lies in.
+void keepstamp(char* kept, const char* stamp) {
+    memset(kept, 0, STAMPBUFSIZE);
+    memcpy(kept, stamp, strnlen(stamp, STAMPLEN));
+}
+
 // How the clock moved since the greatest minute scanned.
 enum clockmove { FIRSTSCAN, MOVEDON, STEPPEDBACK, CORRECTED };
 
@@ -345,7 +352,7 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
         // A step of more than a day forward or of more than three hours back
         // is a clock correction, not time that passed: the minutes in between
         // are not announced, and the new minute is where scanning goes on.
-        memcpy(greatestscanned, stamp, STAMPBUFSIZE);
+        keepstamp(greatestscanned, stamp);
         break;
     case MOVEDON:
         // The usual next minute, or a later one after a slow scan, a suspend
@@ -353,7 +360,7 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
         // last scan is announced now, late but once.
         memcpy(previous, greatestscanned, STAMPBUFSIZE);
         after = previous;
-        memcpy(greatestscanned, stamp, STAMPBUFSIZE);
+        keepstamp(greatestscanned, stamp);
         break;
     case STEPPEDBACK:
         // The clock was set back by up to three hours, as at the end of
