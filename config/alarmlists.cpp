@@ -110,19 +110,61 @@ void setsortkeys(sortentry* entry, const char* text, size_t length) {
     for (int word = 0; word < SORTKEYWORDS; word++) entry->key[word] = bigendian(first + 8 * word);
 }
 
-// strcmp(a, b) < 0 for the lines of a and b.
-// strcmp(a, b) < 0 for the lines of a and b.
-bool linebefore(const sortentry& a, const sortentry& b) {
+// strcmp's order of the lines of a and b: below 0, 0 or above 0.
+int comparelines(const sortentry& a, const sortentry& b) {
     for (int word = 0; word < SORTKEYWORDS; word++) {
-        if (a.key[word] != b.key[word]) return a.key[word] < b.key[word];
+        if (a.key[word] != b.key[word]) return a.key[word] < b.key[word] ? -1 : 1;
     }
     // The keys are equal. A line that ends inside them ends at the same place
     // as the other: the two are equal.
-    if ((a.key[SORTKEYWORDS - 1] & 0xff) == 0) return false;
-    return strcmp(a.text + SORTKEYLENGTH, b.text + SORTKEYLENGTH) < 0;
+    if ((a.key[SORTKEYWORDS - 1] & 0xff) == 0) return 0;
+    return strcmp(a.text + SORTKEYLENGTH, b.text + SORTKEYLENGTH);
 }
 
-bool lineafter(const sortentry& a, const sortentry& b) { return linebefore(b, a); }
+// Lines that compare equal keep their old order through their old place, so
+// the sort needs no memory of its own and still gives the stable order.
+bool linebefore(const sortentry& a, const sortentry& b) {
+    int order = comparelines(a, b);
+    return order != 0 ? order < 0 : a.from < b.from;
+}
+
+bool lineafter(const sortentry& a, const sortentry& b) {
+    int order = comparelines(a, b);
+    return order != 0 ? order > 0 : a.from < b.from;
+}
+
+// The work space of sorting, kept from one sort to the next: a long list is
+// then sorted in memory the program already has, not in fresh pages that the
+// system must hand out again at every press of a Sort button.
+struct sortspace {
+    sortentry* entries;
+    void** items;
+    int* at;
+    int* where;
+    int capacity;
+};
+
+sortspace space = {NULL, NULL, NULL, NULL, 0};
+
+// True when the work space holds count lines; on failure it keeps what it had.
+bool reservesortspace(int count) {
+    if (count <= space.capacity) return true;
+    size_t lines = (size_t)count;
+    sortentry* entries = (sortentry*)realloc(space.entries, sizeof(sortentry) * lines);
+    if (entries == NULL) return false;
+    space.entries = entries;
+    void** items = (void**)realloc(space.items, sizeof(void*) * lines);
+    if (items == NULL) return false;
+    space.items = items;
+    int* at = (int*)realloc(space.at, sizeof(int) * lines);
+    if (at == NULL) return false;
+    space.at = at;
+    int* where = (int*)realloc(space.where, sizeof(int) * lines);
+    if (where == NULL) return false;
+    space.where = where;
+    space.capacity = count;
+    return true;
+}
 
 void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
     list->add(line);
@@ -134,19 +176,15 @@ void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
 void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
     int count = list->size();
     if (count < 2) return;
-    sortentry* entries = (sortentry*)malloc(sizeof(sortentry) * (size_t)count);
-    void** items = (void**)malloc(sizeof(void*) * (size_t)count);
-    int* at = (int*)malloc(sizeof(int) * (size_t)count);
-    int* where = (int*)malloc(sizeof(int) * (size_t)count);
-    if (entries == NULL || items == NULL || at == NULL || where == NULL) {
+    if (!reservesortspace(count)) {
         // Out of memory: the list keeps its order, and nothing is lost.
         fprintf(stderr, "Ruvello: not enough memory to sort the list\n");
-        free(entries);
-        free(items);
-        free(at);
-        free(where);
         return;
     }
+    sortentry* entries = space.entries;
+    void** items = space.items;
+    int* at = space.at;
+    int* where = space.where;
     // The lines are sorted where they are: their texts are read in place and
     // the lines are relinked, so no text is copied or written again.
     void* item = browserlines::first(list);
@@ -160,10 +198,10 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
         where[i] = i;
         item = browserlines::next(list, item);
     }
-    // A stable sort on whole lines in strcmp's byte order: lines that compare
-    // equal keep their order, as they would under a sort made of swaps of
-    // neighbours, only without its n passes over a long list.
-    std::stable_sort(entries, entries + count, ascending ? linebefore : lineafter);
+    // Whole lines in strcmp's byte order, and lines that compare equal in
+    // their old order, as a sort made of swaps of neighbours leaves them, only
+    // without its n passes over a long list.
+    std::sort(entries, entries + count, ascending ? linebefore : lineafter);
     // The toolkit's swap moves the selection mark with a line but its idea of
     // the selected line number with the place: the selection is taken off
     // first and put back on the line the user chose, wherever it moved.
@@ -184,10 +222,6 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
     }
     if (selectedto != 0) list->select(selectedto);
     list->redraw();
-    free(entries);
-    free(items);
-    free(at);
-    free(where);
 }
 
 void remove_item(Fl_Hold_Browser* list) {
