@@ -12,27 +12,10 @@ build=${RUVELLO_BUILD_DIR:-$top/build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo || exit 1
 cmake --build "$build" -j"$(nproc)" || exit 1
 
-xvfbpid=""
-cleanup() { [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null; }
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  # One server for the whole run; parallel xvfb-run calls race for numbers.
-  for number in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfbpid=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$number" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfbpid" 2>/dev/null; then
-      export DISPLAY=":$number"
-      break
-    fi
-    xvfbpid=""
-  done
-  [ -n "${DISPLAY:-}" ] || { echo "no display could be started"; exit 1; }
-fi
+# One server for the whole run; parallel xvfb-run calls race for numbers.
+. scripts/xvfb.sh
+trap stopxvfb EXIT
+startxvfb || { echo "no display could be started"; exit 1; }
 export RUVELLO_BUILD_DIR="$build"
 
 passed=0

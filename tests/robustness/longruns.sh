@@ -17,21 +17,9 @@ export RUVELLO_REWRITES=${RUVELLO_REWRITES:-10000}
 export RUVELLO_FUZZ_SECONDS=${RUVELLO_FUZZ_SECONDS:-600}
 [ -x "$build/bin/robustness_tests" ] || { echo "FAIL: build the project first (./test.sh)"; exit 1; }
 
-xvfbpid=""
-trap '[ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null' EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for number in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfbpid=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$number" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfbpid" 2>/dev/null; then export DISPLAY=":$number"; break; fi
-    xvfbpid=""
-  done
-fi
+. scripts/xvfb.sh
+trap stopxvfb EXIT
+startxvfb || { echo "FAIL: no display could be started"; exit 1; }
 
 failed=0
 echo "=== $RUVELLO_KILLS kills while saving, $RUVELLO_REWRITES raced rewrites"
