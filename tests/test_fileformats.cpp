@@ -33,18 +33,6 @@ std::string header(const std::string& description, const std::string& written) {
            "# Last update time: " + stamp + "\n\n\n";
 }
 
-std::vector<std::string> folderentries(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == NULL) return names;
-    struct dirent* entry;
-    while ((entry = readdir(dir)) != NULL) {
-        if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-    }
-    closedir(dir);
-    return names;
-}
-
 }  // namespace
 
 TEST(Writer, ConfigurationFileHasTwelveLinesWithBothValues) {

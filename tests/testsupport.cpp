@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,4 +108,17 @@ int filemode(const std::string& path) {
 std::string bindir() {
     std::string dir = getenvstring("RUVELLO_BIN_DIR");
     return dir.empty() ? std::string(".") : dir;
+}
+
+std::vector<std::string> folderentries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == NULL) return names;
+    struct dirent* entry;
+    while ((entry = readdir(dir)) != NULL) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }

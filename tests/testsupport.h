@@ -7,6 +7,7 @@
 #define RUVELLO_TESTSUPPORT_H
 
 #include <string>
+#include <vector>
 
 class scratchhome {
 public:
@@ -30,6 +31,7 @@ std::string readwholefile(const std::string& path);      // the file's bytes, em
 bool writewholefile(const std::string& path, const std::string& bytes);  // true when written
 bool fileexists(const std::string& path);                // true when anything (even a dangling link) stands there
 int filemode(const std::string& path);                   // permission bits, -1 when missing
+std::vector<std::string> folderentries(const std::string& folder);  // names in folder, sorted, "." and ".." left out
 std::string bindir();                                    // the build's bin/ folder with the programs
 
 #endif

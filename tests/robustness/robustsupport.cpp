@@ -96,19 +96,6 @@ runresult runprogram(const std::vector<std::string>& argv, const std::vector<std
     return result;
 }
 
-std::vector<std::string> folderentries(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    if (dir == NULL) return names;
-    struct dirent* entry;
-    while ((entry = readdir(dir)) != NULL) {
-        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string faultshim() { return bindir() + "/libruvellofaultshim.so"; }
 
 std::string withasanpreload() {

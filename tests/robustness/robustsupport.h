@@ -18,7 +18,6 @@ struct runresult {
 // standard input from /dev/null, and kills it after seconds.
 runresult runprogram(const std::vector<std::string>& argv, const std::vector<std::string>& settings,
                      double seconds);
-std::vector<std::string> folderentries(const std::string& folder);  // names in folder, sorted, "." and ".." left out
 std::string faultshim();                   // path of the fault-injection library
 std::string withasanpreload();             // ASAN_OPTIONS setting that lets a preloaded library come first
 long envcount(const char* name, long fallback);  // a count from the environment, fallback when unset
