@@ -22,17 +22,6 @@ std::string configpath() {
     return path;
 }
 
-std::string readback(const std::string& path) {
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    fuzzcheck(file != NULL);
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -63,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (lines.size() >= 2) monthly = modelnumber(lines[1]) > 8 ? 8 : modelnumber(lines[1]);
     fuzzcheck(annual_day_adv->value() == (double)annual);
     fuzzcheck(monthly_day_adv->value() == (double)monthly);
-    fuzzcheck(readback(path) == bytes);
+    fuzzcheck(readback(path.c_str()) == bytes);
     return 0;
 }

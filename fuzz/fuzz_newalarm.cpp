@@ -37,17 +37,11 @@ int recordalert(int kind, const char* text) {
     return 0;
 }
 
-std::string readback(int (*getname)(char*)) {
+// The bytes of the data file that getname names.
+std::string readdatafile(int (*getname)(char*)) {
     char path[PATHBUFSIZE];
     fuzzcheck(getname(path) == 0);
-    std::string bytes;
-    FILE* file = fopen(path, "rb");
-    fuzzcheck(file != NULL);
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
+    return readback(path);
 }
 
 std::string twodigits(int value) {
@@ -153,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzcheck(alerts.empty());
     fuzzcheck(list->size() == 1);
     fuzzcheck(line == list->text(1));
-    std::string bytes = readback(getname);
+    std::string bytes = readdatafile(getname);
     fuzzcheck(modeldatalines(bytes.data(), bytes.size()) == std::vector<std::string>{line});
     return 0;
 }

@@ -3,7 +3,7 @@
 // memoryfile opens a read-only stream over the input bytes, as a data file the
 // caller may hand to readonedataline (an empty input gives an empty file).
 // fuzzcheck stops the run with a message when a stated property fails, so
-// libFuzzer keeps the input that broke it.
+// libFuzzer keeps the input that broke it. readback gives a file's bytes.
 #ifndef RUVELLO_FUZZSUPPORT_H
 #define RUVELLO_FUZZSUPPORT_H
 
@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 inline FILE* memoryfile(const uint8_t* data, size_t size) {
     // fmemopen refuses a buffer of zero bytes; an empty file reads as one.
@@ -25,5 +26,16 @@ inline FILE* memoryfile(const uint8_t* data, size_t size) {
             abort();                                                                  \
         }                                                                             \
     } while (0)
+
+inline std::string readback(const char* path) {
+    std::string bytes;
+    FILE* file = fopen(path, "rb");
+    fuzzcheck(file != NULL);
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    fclose(file);
+    return bytes;
+}
 
 #endif
