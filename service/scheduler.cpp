@@ -217,46 +217,48 @@ void scansimple(const char* after, const char* stamp, notificationlauncher launc
     closedatafile(file, path);
 }
 
-void scanmonthly(int advance, notificationlauncher launcher) {
-    // The days of the month that the window of today and the next advance
-    // days holds, worked out once for all lines; a line is due when its day is
-    // among them, which is what walking each line's window would find.
-    bool inwindow[32];
-    memset(inwindow, 0, sizeof inwindow);
+// The dates that the window of the current day and the next advance days
+// holds, worked out once for all lines of a list: a line is due when its date
+// is among them, which is what walking each line's window would find. days
+// marks the days of the month, dates the month and day pairs.
+struct windowdates {
+    bool days[32];
+    bool dates[13][32];
+};
+
+void markwindow(int advance, windowdates* window) {
+    memset(window, 0, sizeof *window);
     int year = lastyear, month = lastmonth, day = lastday;
     for (int offset = 0; offset <= advance; offset++) {
-        inwindow[day] = true;
+        window->days[day] = true;
+        window->dates[month][day] = true;
         addoneday(&year, &month, &day);
     }
-    char path[PATHBUFSIZE];
-    char line[LINEBUFSIZE];
-    FILE* file = opendatafile(getmonthlyalertfilename, path);
-    startdatalines(&listreader, file);
-    while (nextdataline(&listreader, line)) {
-        int linedays = readfield(line, 0, 2);
-        if (linedays >= 1 && linedays <= 31 && inwindow[linedays]) announcelistline(line, file, launcher);
-    }
-    closedatafile(file, path);
 }
 
-void scanannual(int advance, notificationlauncher launcher) {
-    bool inwindow[13][32];
-    memset(inwindow, 0, sizeof inwindow);
-    int year = lastyear, month = lastmonth, day = lastday;
-    for (int offset = 0; offset <= advance; offset++) {
-        inwindow[month][day] = true;
-        addoneday(&year, &month, &day);
-    }
+bool monthlydue(const char* line, const windowdates* window) {
+    int day = readfield(line, 0, 2);
+    return day >= 1 && day <= 31 && window->days[day];
+}
+
+bool annualdue(const char* line, const windowdates* window) {
+    int month = readfield(line, 0, 2);
+    int day = readfield(line, 3, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31 && window->dates[month][day];
+}
+
+// Reads the monthly or annual list that getname names and announces each line
+// whose date its window holds, once a day.
+void scanlist(int (*getname)(char* path), int advance, bool (*isdue)(const char* line, const windowdates* window),
+              notificationlauncher launcher) {
+    windowdates window;
+    markwindow(advance, &window);
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
-    FILE* file = opendatafile(getannualalertfilename, path);
+    FILE* file = opendatafile(getname, path);
     startdatalines(&listreader, file);
     while (nextdataline(&listreader, line)) {
-        int linemonth = readfield(line, 0, 2);
-        int lineday = readfield(line, 3, 2);
-        if (linemonth >= 1 && linemonth <= 12 && lineday >= 1 && lineday <= 31 && inwindow[linemonth][lineday]) {
-            announcelistline(line, file, launcher);
-        }
+        if (isdue(line, &window)) announcelistline(line, file, launcher);
     }
     closedatafile(file, path);
 }
@@ -388,8 +390,8 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
     closedatafile(file, path);
 
     if (scansimplealarms) scansimple(after, stamp, launcher);
-    scanmonthly(settings.monthly_advance, launcher);
-    scanannual(settings.annual_advance, launcher);
+    scanlist(getmonthlyalertfilename, settings.monthly_advance, monthlydue, launcher);
+    scanlist(getannualalertfilename, settings.annual_advance, annualdue, launcher);
 }
 
 void waitfornextminute(const char* stamp) {
