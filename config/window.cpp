@@ -154,10 +154,10 @@ void buildconfigurationpage(bool plastic) {
     Fl_Group* group = page(" configuration ", plastic);
     textbox(20, 45, 560, 100, FIRSTEXPLANATION);
     textbox(50, 150, 80, 20, "for annual alerts:");
-    annual_day_adv = spinner(180, 150, 35, 20, 1, 30);
+    annual_day_adv = spinner(180, 150, 35, 20, ANNUALADVANCEMIN, ANNUALADVANCEMAX);
     annual_day_adv->callback(cb_save_settings);
     textbox(320, 150, 80, 20, "for monthly alerts:");
-    monthly_day_adv = spinner(450, 150, 35, 20, 0, 8);
+    monthly_day_adv = spinner(450, 150, 35, 20, MONTHLYADVANCEMIN, MONTHLYADVANCEMAX);
     monthly_day_adv->callback(cb_save_settings);
     textbox(20, 190, 560, 100, SECONDEXPLANATION);
     button(30, 300, 160, 50, "@+6filesaveas     Export", FL_DARK_BLUE, cb_export);

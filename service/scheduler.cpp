@@ -1,6 +1,7 @@
 #include "scheduler.h"
 
 #include "calendar.h"
+#include "configfile.h"
 #include "datafiles.h"
 #include "linereader.h"
 #include "notification.h"
@@ -23,13 +24,6 @@ int lastday = -1;
 
 namespace {
 
-// Default and limits of the two advance values.
-const int ANNUALDEFAULT = 7;
-const int MONTHLYDEFAULT = 3;
-const int ANNUALMAX = 30;
-const int MONTHLYMAX = 10;
-// A number read from a data file stops growing here, far above every limit.
-const long DECIMALLIMIT = 1000000;
 // The clock counts as stepped back by a small amount (daylight saving's end)
 // up to this many minutes; further back, or further forward than a day, it
 // counts as corrected and only the current minute is scanned.
@@ -274,51 +268,12 @@ void createdatafiles() {
     }
 }
 
-int readdecimal(const char* text) {
-    const char* c = text;
-    while (isspace((unsigned char)*c)) c++;
-    long sign = 1;
-    if (*c == '+' || *c == '-') {
-        if (*c == '-') sign = -1;
-        c++;
-    }
-    long value = 0;
-    for (; isdigit((unsigned char)*c); c++) {
-        value = value * 10 + (*c - '0');
-        // A huge value is only ever clamped, so it may stop growing here.
-        if (value > DECIMALLIMIT) value = DECIMALLIMIT;
-    }
-    return (int)(sign * value);
-}
-
 void readconfigfile(servicesettings* settings, FILE* file) {
-    char line[LINEBUFSIZE];
-    bool error = false;
-    settings->annual_advance = ANNUALDEFAULT;
-    settings->monthly_advance = MONTHLYDEFAULT;
-    if (!readonedataline(file, line)) {
-        writeconfigmessage();
-        return;
-    }
-    int annual = readdecimal(line);
-    if (annual <= 0) {
-        annual = 1;
-        error = true;
-    } else if (annual > ANNUALMAX) {
-        annual = ANNUALMAX;
-        error = true;
-    }
-    settings->annual_advance = annual;
-    if (!readonedataline(file, line)) {
-        writeconfigmessage();
-        return;
-    }
-    int monthly = readdecimal(line);
-    // 0 means the day itself, as the configurator offers it; only values out
-    // of range fall back to 1, without a message.
-    if (monthly < 0 || monthly > MONTHLYMAX) monthly = 1;
-    settings->monthly_advance = monthly;
-    if (error) writeconfigmessage();
+    advancevalues values;
+    int fault = readserviceconfig(&values, filedatalines, file);
+    settings->annual_advance = values.annual;
+    settings->monthly_advance = values.monthly;
+    if (fault != 0) writeconfigmessage();
 }
 
 bool isnotified(const char* line) {

@@ -10,12 +10,15 @@
 #ifndef RUVELLO_SCHEDULER_H
 #define RUVELLO_SCHEDULER_H
 
+#include "configfile.h"
+
 #include <cstdio>
 
-// The two advance values, read anew from the configuration file each cycle.
+// The two advance values, read anew from the configuration file each cycle
+// and kept within the service's limits (configfile.h).
 struct servicesettings {
-    int annual_advance;    // days after today that the annual window reaches, 1 to 30
-    int monthly_advance;   // days after today that the monthly window reaches, 0 to 10
+    int annual_advance;    // days after today that the annual window reaches
+    int monthly_advance;   // days after today that the monthly window reaches
 };
 
 // Starts the notification for one alarm line; true when it was started.
@@ -30,7 +33,6 @@ extern int lastday;
 
 void createdatafiles();                                        // returns only when all four data files exist
 void readconfigfile(servicesettings* settings, FILE* file);    // fills settings from the first two data lines of file
-int readdecimal(const char* text);                             // leading blanks, a sign, digits; 0 without digits; never overflows
 bool isnotified(const char* line);                             // true when line was announced on the current day
 void initschedulerstate();                                     // no day, no minute and no announcement seen yet
 void runcycle(int year, int month, int day, const char* stamp, notificationlauncher launcher);  // one cycle at stamp on that date

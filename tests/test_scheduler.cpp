@@ -191,17 +191,6 @@ TEST(SchedulerConfig, AdvanceValuesFollowTheirLimitsAndTheMessageMarksTheFaultyO
     EXPECT_STREQ("Configuration file syntax error: using default values.", CONFIGMESSAGE);
 }
 
-TEST(SchedulerConfig, NumbersAreReadAsTheRuntimeReadsThemButClamped) {
-    EXPECT_EQ(5, readdecimal("05"));
-    EXPECT_EQ(5, readdecimal(" 5 "));
-    EXPECT_EQ(-3, readdecimal("-3"));
-    EXPECT_EQ(7, readdecimal("+7x"));
-    EXPECT_EQ(0, readdecimal("x1"));
-    EXPECT_EQ(0, readdecimal(""));
-    EXPECT_EQ(1000000, readdecimal("123456789012345678901234567890"));
-    EXPECT_EQ(-1000000, readdecimal("-123456789012345678901234567890"));
-}
-
 TEST_F(Scheduler, MonthlyAdvanceZeroAnnouncesOnTheDayOnly) {
     config(7, 0);
     write("monthly_alerts.dat", "17 - x\n");

@@ -1,0 +1,67 @@
+// The configuration file "config.dat": its two advance values, their defaults,
+// the limits each program keeps them in, and how each program reads them.
+//
+// The first data line of the file is the annual advance, the second the
+// monthly advance; further data lines are ignored. A reader is given the data
+// lines through a source: filedatalines reads them from an open file (through
+// readonedataline, so check datareadfailed afterwards), listdatalines picks
+// them out of lines already in memory exactly as from a file. The panel reads
+// with readpanelconfig, the service with readserviceconfig, and the panel
+// writes the file with writeconfigfile (fileformats.h).
+#ifndef RUVELLO_CONFIGFILE_H
+#define RUVELLO_CONFIGFILE_H
+
+// The two advance values: days after today that the window of an annual and
+// of a monthly alarm reaches.
+struct advancevalues {
+    int annual;
+    int monthly;
+};
+
+// What both programs use when the file holds no value: the panel shows them,
+// and the service announces with them.
+const int DEFAULTANNUALADVANCE = 7;
+const int DEFAULTMONTHLYADVANCE = 3;
+
+// The limits differ between the two programs. The panel keeps each value in
+// its spinner's range. The service clamps the annual value to its range too,
+// but turns a monthly value outside its wider range into a fallback, so a
+// monthly 0 chosen in the panel keeps its meaning (the day itself).
+//                                    panel                   service
+const int ANNUALADVANCEMIN = 1;    const int SERVICEANNUALMIN = 1;
+const int ANNUALADVANCEMAX = 30;   const int SERVICEANNUALMAX = 30;
+const int MONTHLYADVANCEMIN = 0;   const int SERVICEMONTHLYMIN = 0;
+const int MONTHLYADVANCEMAX = 8;   const int SERVICEMONTHLYMAX = 10;
+const int SERVICEMONTHLYFALLBACK = 1;
+
+// A number read from a data file stops growing here: far beyond every limit,
+// far below what an int holds, so a line of any number of digits reads safely.
+const int NUMBERREADCAP = 1000000;
+
+// Gives the next data line into line (room for LINEBUFSIZE); false when there is none.
+typedef bool (*datalinesource)(void* context, char* line);
+
+// Lines in memory; each is read up to its first CR or LF, as a line of a file is.
+struct linelist {
+    const char* const* lines;
+    int count;
+    int index;   // start at 0
+    int offset;  // start at 0
+};
+
+bool filedatalines(void* file, char* line);   // context: a FILE* open for reading
+bool listdatalines(void* list, char* line);   // context: a linelist; a line longer than a data line is read in pieces, as from a file
+
+int readdecimal(const char* text);   // leading blanks, a sign, digits; 0 without digits; at most NUMBERREADCAP either way
+int readadvance(const char* line);   // the line's leading digits as a number, at most NUMBERREADCAP; 0 without them
+
+// The panel's reading: values start at the defaults and each value present is
+// clamped to the spinner's range. Nothing is ever reported.
+void readpanelconfig(advancevalues* values, datalinesource next, void* context);
+// The service's reading: values start at the defaults; a missing line keeps
+// the defaults from there on, an annual value outside its range is clamped, a
+// monthly one becomes SERVICEMONTHLYFALLBACK. 1 when the configuration message
+// is due (a missing line or a clamped annual value), else 0.
+int readserviceconfig(advancevalues* values, datalinesource next, void* context);
+
+#endif
