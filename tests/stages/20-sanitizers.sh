@@ -20,7 +20,7 @@ build=${RUVELLO_ASAN_BUILD_DIR:-${main%/}-asan}
 # misfires on the sanitizers' instrumentation (in libstdc++'s own headers too);
 # the main build keeps it.
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O0 -g -Wno-maybe-uninitialized"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DRUVELLO_BENCH=OFF \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DRUVELLO_TESTS=ON -DRUVELLO_BENCH=OFF -DRUVELLO_FUZZ=OFF \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
@@ -35,4 +35,4 @@ fi
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:detect_invalid_pointer_pairs=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$top/tests/robustness/ubsan.supp"
 export LSAN_OPTIONS="suppressions=$top/tests/robustness/lsan.supp:print_suppressions=0"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 900 -LE faketime
+bash scripts/runctest.sh "$build" --timeout 900 -LE faketime
