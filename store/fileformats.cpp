@@ -189,8 +189,9 @@ int movetemporary(const char* temporary, const char* target) {
 // The body of one file: what follows the header.
 typedef void (*bodywriter)(outfile* out, const void* content);
 
-// Writes description's header and body into a temporary file beside the file
-// that path names, then puts it in that file's place. 0 on success.
+// Writes description's header (none when description is NULL) and the body
+// into a temporary file beside the file that path names, then puts it in that
+// file's place. 0 on success.
 int replacedatafile(const char* path, const char* description, bodywriter writebody, const void* content) {
     char target[PATH_MAX];
     char temporary[PATH_MAX];
@@ -203,7 +204,7 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     if (out.fd < 0) return 1;
     out.used = 0;
     out.failed = false;
-    putheader(&out, description);
+    if (description != NULL) putheader(&out, description);
     writebody(&out, content);
     if (finishtemporary(&out) != 0 || movetemporary(temporary, target) != 0) {
         // After a failed rename the temporary file is still there; after a
@@ -224,6 +225,11 @@ void writealertlistbody(outfile* out, const void* content) {
     const alertlist* list = (const alertlist*)content;
     putline(out, "");
     putline(out, "# alert list");
+    for (int i = 0; i < list->count && !out->failed; i++) putline(out, list->getline(i, list->context));
+}
+
+void writelinesbody(outfile* out, const void* content) {
+    const alertlist* list = (const alertlist*)content;
     for (int i = 0; i < list->count && !out->failed; i++) putline(out, list->getline(i, list->context));
 }
 
@@ -251,4 +257,9 @@ int writealertlistfile(const char* path, const char* description, listlinegetter
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
     advances values = {annualadvance, monthlyadvance};
     return replacedatafile(path, "Configuration File", writeconfigbody, &values);
+}
+
+int writetextfile(const char* path, listlinegetter getline, int count, void* context) {
+    alertlist lines = {getline, count, context};
+    return replacedatafile(path, NULL, writelinesbody, &lines);
 }

@@ -5,7 +5,8 @@
 // from 0), the configuration its two advance values. The writer lays the file
 // out with its header, writes it to a temporary file beside it, and renames
 // that over the data file, so a reader sees either the old file or the new
-// one. Both give 0 when the new file is in place and 1 on any failure; before
+// one. writetextfile replaces any other file of ours (a state file, an export)
+// in the same way, holding exactly the lines it is given. Both give 0 when the new file is in place and 1 on any failure; before
 // the rename a failure leaves the old file exactly as it was.
 #ifndef RUVELLO_FILEFORMATS_H
 #define RUVELLO_FILEFORMATS_H
@@ -17,5 +18,7 @@ typedef const char* (*listlinegetter)(int index, void* context);
 int writealertlistfile(const char* path, const char* description, listlinegetter getline, int count, void* context);
 // 0: the configuration file at path now holds the header and the two advance values.
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
+// 0: the file at path now holds exactly count lines, each ended by the platform's line end; no header.
+int writetextfile(const char* path, listlinegetter getline, int count, void* context);
 
 #endif

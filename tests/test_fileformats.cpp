@@ -1,6 +1,7 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "fileformats.h"
+#include "statefolder.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -152,4 +153,43 @@ TEST(Writer, ALeftoverTemporaryFileIsReusedAndGone) {
     ASSERT_EQ(0, writeconfigfile(path.c_str(), 12, 4));
     EXPECT_EQ(std::vector<std::string>{"config.dat"}, folderentries(folder));
     EXPECT_NE(std::string::npos, readwholefile(path).find("\n12\n\n# monthly alarms advance\n4\n"));
+}
+
+TEST(Writer, ATextFileHoldsExactlyItsLinesAndNoHeader) {
+    scratchhome home;
+    std::string path = home.home() + "/export.txt";
+    std::vector<std::string> lines = {"first", "", "@ \"quoted\" \xff"};
+    ASSERT_EQ(0, writetextfile(path.c_str(), vectorline, (int)lines.size(), &lines));
+    EXPECT_EQ("first\n\n@ \"quoted\" \xff\n", readwholefile(path));
+    std::vector<std::string> none;
+    ASSERT_EQ(0, writetextfile(path.c_str(), vectorline, 0, &none));
+    EXPECT_EQ("", readwholefile(path));
+}
+
+// The state folder holds what the programs keep for themselves: never the data
+// folder, private, and placed where the desktop's conventions say.
+TEST(StateFolder, LiesInTheUsersStateHomeAndIsPrivate) {
+    scratchhome home;  // puts XDG_STATE_HOME back when the test ends
+    char path[PATHBUFSIZE];
+
+    unsetenv("XDG_STATE_HOME");
+    ASSERT_EQ(0, getstatefilename(path, "service.state"));
+    EXPECT_EQ(home.home() + "/.local/state/ruvello/service.state", path);
+    EXPECT_EQ(0700, filemode(home.home() + "/.local/state/ruvello"));
+
+    // A relative XDG_STATE_HOME is not to be used; an absolute one is.
+    setenv("XDG_STATE_HOME", "relative/state", 1);
+    ASSERT_EQ(0, getstatefilename(path, "x"));
+    EXPECT_EQ(home.home() + "/.local/state/ruvello/x", path);
+    std::string elsewhere = home.home() + "/elsewhere/state/";
+    setenv("XDG_STATE_HOME", elsewhere.c_str(), 1);
+    ASSERT_EQ(0, getstatefilename(path, "x"));
+    EXPECT_EQ(home.home() + "/elsewhere/state/ruvello/x", path);
+
+    // A file where a folder must be makes the folder unusable, and says where.
+    ASSERT_TRUE(writewholefile(home.home() + "/blocked", ""));
+    std::string blocked = home.home() + "/blocked/state";
+    setenv("XDG_STATE_HOME", blocked.c_str(), 1);
+    EXPECT_EQ(1, getstatefilename(path, "x"));
+    EXPECT_EQ(blocked + "/ruvello/x", path);
 }

@@ -1,7 +1,7 @@
-// Entry point of every test binary. Before any test runs, HOME and
-// XDG_RUNTIME_DIR point at a temporary root of this run, so no test can reach
-// the real data folder or the real runtime folder, even one that forgets to
-// make a scratchhome of its own.
+// Entry point of every test binary. Before any test runs, HOME,
+// XDG_RUNTIME_DIR and XDG_STATE_HOME point at a temporary root of this run, so
+// no test can reach the real data, runtime or state folder, even one that
+// forgets to make a scratchhome of its own.
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     mkdir(run.c_str(), 0700);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
+    setenv("XDG_STATE_HOME", (root + "/state").c_str(), 1);
     testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     removetree(root);

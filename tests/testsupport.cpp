@@ -59,7 +59,9 @@ scratchhome::scratchhome() {
     folder = makescratchfolder();
     oldhome = getenvstring("HOME");
     oldruntime = getenvstring("XDG_RUNTIME_DIR");
+    oldstate = getenvstring("XDG_STATE_HOME");
     setenv("HOME", folder.c_str(), 1);
+    setenv("XDG_STATE_HOME", (folder + "/.local/state").c_str(), 1);
     std::string run = runtime();
     mkdir(run.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
@@ -68,6 +70,7 @@ scratchhome::scratchhome() {
 scratchhome::~scratchhome() {
     restoreenv("HOME", oldhome);
     restoreenv("XDG_RUNTIME_DIR", oldruntime);
+    restoreenv("XDG_STATE_HOME", oldstate);
     removetree(folder);
 }
 

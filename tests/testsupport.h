@@ -1,6 +1,6 @@
 // Helpers shared by the test binaries.
 //
-// scratchhome gives one test a fresh HOME and XDG_RUNTIME_DIR in a temporary
+// scratchhome gives one test a fresh HOME, XDG_RUNTIME_DIR and XDG_STATE_HOME in a temporary
 // folder and removes it afterwards, so no test sees another's data folder and
 // none ever touches the real one. The file helpers read and write whole files.
 #ifndef RUVELLO_TESTSUPPORT_H
@@ -21,6 +21,7 @@ private:
     std::string folder;
     std::string oldhome;
     std::string oldruntime;
+    std::string oldstate;
     scratchhome(const scratchhome&) = delete;
     scratchhome& operator=(const scratchhome&) = delete;
 };
