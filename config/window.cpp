@@ -1,6 +1,7 @@
 #include "window.h"
 
 #include "alarmlists.h"
+#include "calendar.h"
 #include "desktop.h"
 #include "dialogs.h"
 #include "instancelock.h"
@@ -18,7 +19,7 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/fl_ask.H>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
 
 Fl_Hold_Browser* annual_browser = NULL;
 Fl_Input* annual_message_text = NULL;
@@ -38,6 +39,9 @@ Fl_Spinner* annual_day_adv = NULL;
 Fl_Spinner* monthly_day_adv = NULL;
 
 namespace {
+
+// Characters of the "HH:MM" that ends a timestamp.
+const size_t CLOCKLEN = 5;
 
 const char ALREADYOPEN[] = "The Ruvello configuration panel is already open.";
 
@@ -210,13 +214,14 @@ Fl_Double_Window* buildwindow(int argc) {
 }
 
 void initfields() {
-    time_t now = time(NULL);
-    struct tm* local = localtime(&now);
-    int year = local->tm_year + 1900;
-    int month = local->tm_mon + 1;
-    int day = local->tm_mday;
-    int hour = local->tm_hour;
-    int minute = local->tm_min;
+    int year, month, day;
+    char stamp[STAMPBUFSIZE];
+    getdateandstamp(&year, &month, &day, stamp);
+    // The time is the stamp's closing "HH:MM", read from the same moment as the date.
+    size_t length = strlen(stamp);
+    const char* clock = length >= CLOCKLEN ? stamp + length - CLOCKLEN : "00:00";
+    int hour = (clock[0] - '0') * 10 + (clock[1] - '0');
+    int minute = (clock[3] - '0') * 10 + (clock[4] - '0');
     annual_month->value(month);
     annual_day->value(day);
     monthly_day->value(day);

@@ -16,23 +16,38 @@ void localnow(struct tm* broken) {
 #endif
 }
 
+void formatstamp(const struct tm* broken, char* text) {
+    char work[STAMPBUFSIZE];
+    memset(work, 0, sizeof work);
+    if (strftime(work, sizeof work, "%Y-%m-%d %H:%M", broken) == 0) work[0] = '\0';
+    memcpy(text, work, STAMPBUFSIZE);
+}
+
+void splitdate(const struct tm* broken, int* year, int* month, int* day) {
+    *year = broken->tm_year + 1900;
+    *month = broken->tm_mon + 1;
+    *day = broken->tm_mday;
+}
+
 }  // namespace
 
 void gettimestamp(char* text) {
-    char work[STAMPBUFSIZE];
     struct tm broken;
-    memset(work, 0, sizeof work);
     localnow(&broken);
-    if (strftime(work, sizeof work, "%Y-%m-%d %H:%M", &broken) == 0) work[0] = '\0';
-    memcpy(text, work, STAMPBUFSIZE);
+    formatstamp(&broken, text);
 }
 
 void getdate(int* year, int* month, int* day) {
     struct tm broken;
     localnow(&broken);
-    *year = broken.tm_year + 1900;
-    *month = broken.tm_mon + 1;
-    *day = broken.tm_mday;
+    splitdate(&broken, year, month, day);
+}
+
+void getdateandstamp(int* year, int* month, int* day, char* stamp) {
+    struct tm broken;
+    localnow(&broken);
+    splitdate(&broken, year, month, day);
+    formatstamp(&broken, stamp);
 }
 
 bool isleapyear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

@@ -2,8 +2,9 @@
 //
 // gettimestamp gives the current local minute as the 16-character text
 // "YYYY-MM-DD HH:MM", whose byte order is time order; simple alarm lines begin
-// with the same text. getdate gives today's local date, and addoneday walks a
-// date forward across month ends, year ends and leap days.
+// with the same text. getdate gives today's local date; getdateandstamp gives
+// both from one reading of the clock, so they never straddle a midnight.
+// addoneday walks a date forward across month ends, year ends and leap days.
 #ifndef RUVELLO_CALENDAR_H
 #define RUVELLO_CALENDAR_H
 
@@ -14,6 +15,7 @@ const int STAMPLEN = 16;
 
 void gettimestamp(char* text);                  // text: the timestamp, then zeros to STAMPBUFSIZE
 void getdate(int* year, int* month, int* day);  // today's local date, month 1-12, day 1-31
+void getdateandstamp(int* year, int* month, int* day, char* stamp);  // getdate and gettimestamp at one same moment
 void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
 bool isleapyear(int year);                      // true for Gregorian leap years
 int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month

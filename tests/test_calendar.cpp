@@ -89,4 +89,29 @@ TEST(Calendar, TimestampAndDateFollowTheLocalClock) {
     char date[32];
     snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
     EXPECT_EQ(std::string(expected).substr(0, 10), date);
+    char stamp[STAMPBUFSIZE];
+    getdateandstamp(&year, &month, &day, stamp);
+    EXPECT_STREQ(expected, stamp);
+    snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
+    EXPECT_EQ(std::string(expected).substr(0, 10), date);
+}
+
+// Under a clock that runs a day in well under a second the date turns many
+// times during this loop: the date and the stamp must always name the same
+// day, which two readings of the clock would miss now and then.
+TEST(Calendar, DateAndStampComeFromOneReadingOfTheClock) {
+    if (getenv("RUVELLO_FAST_CLOCK") == NULL) GTEST_SKIP() << "runs under a fast fake clock only";
+    int turns = 0;
+    int lastday = -1;
+    for (long i = 0; i < 20000000 && turns < 6; i++) {
+        int year, month, day;
+        char stamp[STAMPBUFSIZE];
+        getdateandstamp(&year, &month, &day, stamp);
+        char date[32];
+        snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
+        ASSERT_EQ(std::string(stamp).substr(0, 10), date) << "after " << turns << " turns of the date";
+        if (lastday != -1 && day != lastday) turns++;
+        lastday = day;
+    }
+    EXPECT_EQ(turns, 6) << "the fake clock did not run fast enough to test anything";
 }
