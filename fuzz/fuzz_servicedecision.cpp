@@ -28,6 +28,8 @@
 namespace {
 
 std::vector<std::string> launched;
+// One service for the whole run, made fresh for each input.
+schedulerstate state;
 
 bool recordlaunch(const char* line) {
     launched.push_back(line);
@@ -76,7 +78,7 @@ std::vector<std::string> cycle(const modeldate& date, const std::string& stamp) 
     int saved = dup(2);
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 2);
-    runcycle(date.year, date.month, date.day, text, recordlaunch);
+    runcycle(&state, date.year, date.month, date.day, text, recordlaunch);
     fflush(stderr);
     dup2(saved, 2);
     close(saved);
@@ -89,6 +91,7 @@ std::vector<std::string> cycle(const modeldate& date, const std::string& stamp) 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // A fatal error must end the run with its message, not wait on a dialog.
     unsetenv("DISPLAY");
+    initschedulerstate(&state);
     return 0;
 }
 
@@ -116,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settingsmodel settings = modelsettings(lines[0]);
 
     // Cycle 1: the first; simple alarms of this very minute only.
-    initschedulerstate();
+    clearschedulerstate(&state);
     std::string first = stampof(date, minute);
     std::set<std::string> memory;
     std::vector<std::string> expected;

@@ -31,7 +31,9 @@ int main(int argc, char** argv) {
     }
     preparelaunching();
     createdatafiles();
-    initschedulerstate();
+    // The state holds a 64 KiB reader: it lives outside the stack.
+    static schedulerstate state;
+    initschedulerstate(&state);
     for (;;) {
         int year, month, day;
         char stamp[STAMPBUFSIZE];
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
         char stampday[STAMPBUFSIZE];
         snprintf(stampday, sizeof stampday, "%04d-%02d-%02d", year, month, day);
         if (strncmp(stampday, stamp, 10) != 0) getdate(&year, &month, &day);
-        runcycle(year, month, day, stamp, launchnotification);
+        runcycle(&state, year, month, day, stamp, launchnotification);
         waitfornextminute(stamp);
     }
 }

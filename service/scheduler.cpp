@@ -19,9 +19,6 @@
 
 const char CONFIGMESSAGE[] = "Configuration file syntax error: using default values.";
 
-int notifiedcount = 0;
-int lastday = -1;
-
 namespace {
 
 // The clock counts as stepped back by a small amount (daylight saving's end)
@@ -32,23 +29,6 @@ const long LONGESTCATCHUP = 24 * 60;
 // The day's memory starts with this many slots and doubles when half full.
 const size_t FIRSTCAPACITY = 64;
 
-// The memory of the monthly and annual lines announced on the current day: a
-// hash set of heap copies of whole lines, keyed by their full text. It grows
-// as needed, so a user with many alarms is never stopped by a full table.
-char** notifiedlines = NULL;
-size_t notifiedcapacity = 0;
-
-// The current day: the date of the greatest minute scanned so far.
-int lastyear = -1;
-int lastmonth = -1;
-
-// The three lists are read through this one block reader, one after the other.
-datalinereader listreader;
-
-// The greatest minute stamp scanned so far; simple alarms after it and at or
-// before the cycle's stamp are due. Empty before the first cycle.
-char greatestscanned[STAMPBUFSIZE];
-
 uint64_t hashline(const char* line) {
     uint64_t hash = 1469598103934665603ULL;
     for (const unsigned char* c = (const unsigned char*)line; *c != '\0'; c++) {
@@ -58,12 +38,12 @@ uint64_t hashline(const char* line) {
     return hash;
 }
 
-void forgetnotified() {
-    for (size_t i = 0; i < notifiedcapacity; i++) free(notifiedlines[i]);
-    free(notifiedlines);
-    notifiedlines = NULL;
-    notifiedcapacity = 0;
-    notifiedcount = 0;
+void forgetnotified(schedulerstate* state) {
+    for (size_t i = 0; i < state->notifiedcapacity; i++) free(state->notifiedlines[i]);
+    free(state->notifiedlines);
+    state->notifiedlines = NULL;
+    state->notifiedcapacity = 0;
+    state->notifiedcount = 0;
 }
 
 // Puts line (already owned by the table) into the first free slot of its chain.
@@ -74,24 +54,24 @@ void placeline(char** slots, size_t capacity, char* line) {
 }
 
 // 0: a copy of line is in the day's memory; 1: memory for it could not be had.
-int remembernotified(const char* line) {
-    if ((size_t)(notifiedcount + 1) * 2 > notifiedcapacity) {
-        size_t capacity = notifiedcapacity == 0 ? FIRSTCAPACITY : notifiedcapacity * 2;
+int remembernotified(schedulerstate* state, const char* line) {
+    if ((size_t)(state->notifiedcount + 1) * 2 > state->notifiedcapacity) {
+        size_t capacity = state->notifiedcapacity == 0 ? FIRSTCAPACITY : state->notifiedcapacity * 2;
         char** slots = (char**)calloc(capacity, sizeof(char*));
         if (slots == NULL) return 1;
-        for (size_t i = 0; i < notifiedcapacity; i++) {
-            if (notifiedlines[i] != NULL) placeline(slots, capacity, notifiedlines[i]);
+        for (size_t i = 0; i < state->notifiedcapacity; i++) {
+            if (state->notifiedlines[i] != NULL) placeline(slots, capacity, state->notifiedlines[i]);
         }
-        free(notifiedlines);
-        notifiedlines = slots;
-        notifiedcapacity = capacity;
+        free(state->notifiedlines);
+        state->notifiedlines = slots;
+        state->notifiedcapacity = capacity;
     }
     size_t length = strlen(line);
     char* copy = (char*)malloc(length + 1);
     if (copy == NULL) return 1;
     memcpy(copy, line, length + 1);
-    placeline(notifiedlines, notifiedcapacity, copy);
-    notifiedcount++;
+    placeline(state->notifiedlines, state->notifiedcapacity, copy);
+    state->notifiedcount++;
     return 0;
 }
 
@@ -168,11 +148,11 @@ void closedatafile(FILE* file, const char* path) {
 
 // Announces a monthly or annual line whose window holds its date, unless it
 // was announced on this day already.
-void announcelistline(const char* line, FILE* file, notificationlauncher launcher) {
-    if (isnotified(line)) return;
+void announcelistline(schedulerstate* state, const char* line, FILE* file, notificationlauncher launcher) {
+    if (isnotified(state, line)) return;
     if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
     // The copy is kept exactly as read, before the launcher's quote change.
-    if (remembernotified(line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
+    if (remembernotified(state, line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
 }
 
 // Copies the minute of stamp into kept, zeros after it; only the 16
@@ -185,20 +165,20 @@ void keepstamp(char* kept, const char* stamp) {
 // How the clock moved since the greatest minute scanned.
 enum clockmove { FIRSTSCAN, MOVEDON, STEPPEDBACK, CORRECTED };
 
-clockmove classifymove(const char* stamp) {
-    if (greatestscanned[0] == '\0') return FIRSTSCAN;
-    long minutes = stampminutes(stamp) - stampminutes(greatestscanned);
+clockmove classifymove(const schedulerstate* state, const char* stamp) {
+    if (state->greatestscanned[0] == '\0') return FIRSTSCAN;
+    long minutes = stampminutes(stamp) - stampminutes(state->greatestscanned);
     if (minutes > LONGESTCATCHUP || minutes < -SMALLSTEPBACK) return CORRECTED;
     if (minutes > 0) return MOVEDON;
     return STEPPEDBACK;
 }
 
-void scansimple(const char* after, const char* stamp, notificationlauncher launcher) {
+void scansimple(schedulerstate* state, const char* after, const char* stamp, notificationlauncher launcher) {
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     FILE* file = opendatafile(getsinglealertfilename, path);
-    startdatalines(&listreader, file);
-    while (nextdataline(&listreader, line)) {
+    startdatalines(&state->listreader, file);
+    while (nextdataline(&state->listreader, line)) {
         bool due;
         if (after == NULL) {
             due = strncmp(line, stamp, STAMPLEN) == 0;
@@ -220,9 +200,8 @@ struct windowdates {
     bool dates[13][32];
 };
 
-void markwindow(int advance, windowdates* window) {
+void markwindow(int year, int month, int day, int advance, windowdates* window) {
     memset(window, 0, sizeof *window);
-    int year = lastyear, month = lastmonth, day = lastday;
     for (int offset = 0; offset <= advance; offset++) {
         window->days[day] = true;
         window->dates[month][day] = true;
@@ -243,16 +222,16 @@ bool annualdue(const char* line, const windowdates* window) {
 
 // Reads the monthly or annual list that getname names and announces each line
 // whose date its window holds, once a day.
-void scanlist(int (*getname)(char* path), int advance, bool (*isdue)(const char* line, const windowdates* window),
-              notificationlauncher launcher) {
+void scanlist(schedulerstate* state, int (*getname)(char* path), int advance,
+              bool (*isdue)(const char* line, const windowdates* window), notificationlauncher launcher) {
     windowdates window;
-    markwindow(advance, &window);
+    markwindow(state->year, state->month, state->day, advance, &window);
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     FILE* file = opendatafile(getname, path);
-    startdatalines(&listreader, file);
-    while (nextdataline(&listreader, line)) {
-        if (isdue(line, &window)) announcelistline(line, file, launcher);
+    startdatalines(&state->listreader, file);
+    while (nextdataline(&state->listreader, line)) {
+        if (isdue(line, &window)) announcelistline(state, line, file, launcher);
     }
     closedatafile(file, path);
 }
@@ -276,26 +255,33 @@ void readconfigfile(servicesettings* settings, FILE* file) {
     if (fault != 0) writeconfigmessage();
 }
 
-bool isnotified(const char* line) {
-    if (notifiedcapacity == 0) return false;
-    size_t index = (size_t)hashline(line) & (notifiedcapacity - 1);
-    while (notifiedlines[index] != NULL) {
-        if (strcmp(notifiedlines[index], line) == 0) return true;
-        index = (index + 1) & (notifiedcapacity - 1);
+bool isnotified(const schedulerstate* state, const char* line) {
+    if (state->notifiedcapacity == 0) return false;
+    size_t index = (size_t)hashline(line) & (state->notifiedcapacity - 1);
+    while (state->notifiedlines[index] != NULL) {
+        if (strcmp(state->notifiedlines[index], line) == 0) return true;
+        index = (index + 1) & (state->notifiedcapacity - 1);
     }
     return false;
 }
 
-void initschedulerstate() {
-    forgetnotified();
-    lastyear = -1;
-    lastmonth = -1;
-    lastday = -1;
-    memset(greatestscanned, 0, sizeof greatestscanned);
+void initschedulerstate(schedulerstate* state) {
+    state->notifiedlines = NULL;
+    state->notifiedcapacity = 0;
+    state->notifiedcount = 0;
+    state->year = -1;
+    state->month = -1;
+    state->day = -1;
+    memset(state->greatestscanned, 0, sizeof state->greatestscanned);
 }
 
-void runcycle(int year, int month, int day, const char* stamp, notificationlauncher launcher) {
-    clockmove move = classifymove(stamp);
+void clearschedulerstate(schedulerstate* state) {
+    forgetnotified(state);
+    initschedulerstate(state);
+}
+
+void runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, notificationlauncher launcher) {
+    clockmove move = classifymove(state, stamp);
     // Simple alarms due in this cycle: those after the minute "after" and at or
     // before the cycle's stamp; with after NULL only the cycle's own minute.
     const char* after = NULL;
@@ -309,15 +295,15 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
         // A step of more than a day forward or of more than three hours back
         // is a clock correction, not time that passed: the minutes in between
         // are not announced, and the new minute is where scanning goes on.
-        keepstamp(greatestscanned, stamp);
+        keepstamp(state->greatestscanned, stamp);
         break;
     case MOVEDON:
         // The usual next minute, or a later one after a slow scan, a suspend
         // or the start of daylight saving: every minute passed over since the
         // last scan is announced now, late but once.
-        memcpy(previous, greatestscanned, STAMPBUFSIZE);
+        memcpy(previous, state->greatestscanned, STAMPBUFSIZE);
         after = previous;
-        keepstamp(greatestscanned, stamp);
+        keepstamp(state->greatestscanned, stamp);
         break;
     case STEPPEDBACK:
         // The clock was set back by up to three hours, as at the end of
@@ -331,11 +317,11 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
     // correction), and kept when the clock steps back a little, also across
     // midnight, so that nothing is announced twice; monthly and annual
     // windows then still start at that later date.
-    if (move != STEPPEDBACK && (year != lastyear || month != lastmonth || day != lastday)) {
-        forgetnotified();
-        lastyear = year;
-        lastmonth = month;
-        lastday = day;
+    if (move != STEPPEDBACK && (year != state->year || month != state->month || day != state->day)) {
+        forgetnotified(state);
+        state->year = year;
+        state->month = month;
+        state->day = day;
     }
 
     servicesettings settings;
@@ -344,9 +330,9 @@ void runcycle(int year, int month, int day, const char* stamp, notificationlaunc
     readconfigfile(&settings, file);
     closedatafile(file, path);
 
-    if (scansimplealarms) scansimple(after, stamp, launcher);
-    scanlist(getmonthlyalertfilename, settings.monthly_advance, monthlydue, launcher);
-    scanlist(getannualalertfilename, settings.annual_advance, annualdue, launcher);
+    if (scansimplealarms) scansimple(state, after, stamp, launcher);
+    scanlist(state, getmonthlyalertfilename, settings.monthly_advance, monthlydue, launcher);
+    scanlist(state, getannualalertfilename, settings.annual_advance, annualdue, launcher);
 }
 
 void waitfornextminute(const char* stamp) {

@@ -39,12 +39,15 @@ bool quietlauncher(const char*) { return true; }
 class Scheduler : public testing::Test {
 protected:
     scratchhome home;
+    schedulerstate state;
     void SetUp() override {
         createdatafiles();
-        initschedulerstate();
+        initschedulerstate(&state);
         announced.clear();
     }
-    void TearDown() override { initschedulerstate(); }
+    void TearDown() override { clearschedulerstate(&state); }
+    // The service stopped and started again.
+    void restart() { clearschedulerstate(&state); }
     std::string path(const char* name) { return home.datafolder() + name; }
     void write(const char* name, const std::string& bytes) { ASSERT_TRUE(writewholefile(path(name), bytes)); }
     void config(int annual, int monthly) {
@@ -54,7 +57,7 @@ protected:
     // One cycle at the stamp, its date taken from the stamp; what it announced.
     std::vector<std::string> cycle(const std::string& stamp) {
         announced.clear();
-        runcycle(atoi(stamp.substr(0, 4).c_str()), atoi(stamp.substr(5, 2).c_str()), atoi(stamp.substr(8, 2).c_str()),
+        runcycle(&state, atoi(stamp.substr(0, 4).c_str()), atoi(stamp.substr(5, 2).c_str()), atoi(stamp.substr(8, 2).c_str()),
                  stamp.c_str(), recordinglauncher);
         return announced;
     }
@@ -118,7 +121,7 @@ TEST_F(Scheduler, LeapDayIsAnnouncedOnlyInLeapYears) {
     config(7, 3);
     write("annual_alerts.dat", "02-29 - leap day\n");
     EXPECT_EQ(datesfrom(2024, 2, 22, 29), rundays(2024, 2, 15, 20));
-    initschedulerstate();
+    restart();
     EXPECT_EQ(none, rundays(2026, 2, 15, 20));
 }
 
@@ -129,7 +132,7 @@ TEST_F(Scheduler, MonthlyDayThirtySkipsFebruaryAndDayThirtyOneSkipsApril) {
     std::vector<std::string> march = datesfrom(2026, 3, 27, 30);
     expected.insert(expected.end(), march.begin(), march.end());
     EXPECT_EQ(expected, rundays(2026, 1, 20, 70));
-    initschedulerstate();
+    restart();
     config(7, 10);
     write("monthly_alerts.dat", "31 - end of month\n");
     EXPECT_EQ(none, rundays(2026, 4, 1, 30));
@@ -157,7 +160,7 @@ TEST_F(Scheduler, RestartAnnouncesTheDaysAlarmsAgain) {
     config(7, 3);
     write("monthly_alerts.dat", "06 - rent\n");
     EXPECT_EQ(1u, cycle("2026-05-05 10:00").size());
-    initschedulerstate();
+    restart();
     EXPECT_EQ(1u, cycle("2026-05-05 10:01").size());
 }
 
@@ -203,8 +206,8 @@ TEST_F(Scheduler, ManyAnnouncementsInOneDayNeverStopTheService) {
     for (int i = 0; i < 3000; i++) lines += "05 - reminder " + std::to_string(i) + "\n";
     write("monthly_alerts.dat", lines);
     EXPECT_EQ(3000u, cycle("2026-05-05 10:00").size());
-    EXPECT_EQ(3000, notifiedcount);
-    EXPECT_TRUE(isnotified("05 - reminder 2999"));
+    EXPECT_EQ(3000, state.notifiedcount);
+    EXPECT_TRUE(isnotified(&state, "05 - reminder 2999"));
     EXPECT_EQ(none, cycle("2026-05-05 10:01"));
     EXPECT_EQ(3000u, cycle("2026-06-04 00:00").size());
 }
@@ -319,7 +322,7 @@ TEST_F(Scheduler, FailedLaunchEndsTheServiceWithTheLaunchFailureMessage) {
     EXPECT_EXIT(
         {
             unsetenv("DISPLAY");
-            runcycle(2026, 5, 5, "2026-05-05 10:00", failinglauncher);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", failinglauncher);
         },
         testing::ExitedWithCode(1), "Ruvello cannot run \"ruvellomsgbox\"\n\n  Fatal error: the application is quitting.$");
 }
@@ -345,7 +348,7 @@ TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) 
             struct rlimit limit;
             limit.rlim_cur = limit.rlim_max = (rlim_t)pages * 4096 + 8 * 1024 * 1024;
             setrlimit(RLIMIT_AS, &limit);
-            runcycle(2026, 5, 5, "2026-05-05 10:00", quietlauncher);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", quietlauncher);
             exit(4);
         },
         testing::ExitedWithCode(1), "Ruvello - Out of memory error.\n\nPlease contact the author about this error:\n$");

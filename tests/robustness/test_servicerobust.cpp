@@ -183,13 +183,15 @@ TEST(Concurrency, TheServiceReadingCodeNeverSeesAPartialFile) {
     pid_t reader = fork();
     if (reader == 0) {
         freopen(errors.c_str(), "w", stderr);
+        static schedulerstate state;
+        initschedulerstate(&state);
         long cycles = 0;
         int last = 1;
         for (;;) {
             // Each cycle a first one, so the day's memory never hides a line.
-            initschedulerstate();
+            clearschedulerstate(&state);
             launchedlines.clear();
-            runcycle(2026, 5, 5, "2026-05-05 12:00", recordline);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", recordline);
             int version = listversion(launchedlines);
             cycles++;
             if (version < last) {
@@ -385,8 +387,9 @@ TEST(BadFiles, APipeOrADeviceInAListsPlaceStopsTheServiceAtItsNextCycle) {
             alarm(20);
             unsetenv("DISPLAY");
             freopen(errors.c_str(), "w", stderr);
-            initschedulerstate();
-            runcycle(2026, 5, 5, "2026-05-05 12:00", recordline);
+            static schedulerstate state;
+            initschedulerstate(&state);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", recordline);
             _exit(0);
         }
         int status = 0;
