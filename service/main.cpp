@@ -37,13 +37,7 @@ int main(int argc, char** argv) {
     for (;;) {
         int year, month, day;
         char stamp[STAMPBUFSIZE];
-        getdate(&year, &month, &day);
-        gettimestamp(stamp);
-        // Midnight may pass between the two readings: the date is then read
-        // again, so that it is the date of the stamp.
-        char stampday[STAMPBUFSIZE];
-        snprintf(stampday, sizeof stampday, "%04d-%02d-%02d", year, month, day);
-        if (strncmp(stampday, stamp, 10) != 0) getdate(&year, &month, &day);
+        getdateandstamp(&year, &month, &day, stamp);
         runcycle(&state, year, month, day, stamp, launchnotification);
         waitfornextminute(stamp);
     }
