@@ -1,5 +1,3 @@
 # Fuzz targets on the configurator's own code.
-if(TARGET ruvelloconfiglib)
-  ruvello_fuzzer(fuzz_configsettings fuzz_configsettings.cpp ${MODEL} LIBS ruvelloconfiglib)
-  ruvello_fuzzer(fuzz_newalarm fuzz_newalarm.cpp ${MODEL} LIBS ruvelloconfiglib)
-endif()
+ruvello_fuzzer(fuzz_configsettings fuzz_configsettings.cpp ${MODEL} LIBS ruvelloconfiglib)
+ruvello_fuzzer(fuzz_newalarm fuzz_newalarm.cpp ${MODEL} LIBS ruvelloconfiglib)

@@ -1,8 +1,4 @@
 # Fuzz targets on the reminder service's own code.
-if(TARGET ruvelloservicecore)
-  ruvello_fuzzer(fuzz_serviceconfig fuzz_serviceconfig.cpp ${MODEL} LIBS ruvelloservicecore)
-  ruvello_fuzzer(fuzz_servicedecision fuzz_servicedecision.cpp ${MODEL} LIBS ruvelloservicecore)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/service/linereader.h)
-    ruvello_fuzzer(fuzz_servicelines fuzz_servicelines.cpp ${MODEL} LIBS ruvelloservicecore)
-  endif()
-endif()
+ruvello_fuzzer(fuzz_serviceconfig fuzz_serviceconfig.cpp ${MODEL} LIBS ruvelloservicecore)
+ruvello_fuzzer(fuzz_servicedecision fuzz_servicedecision.cpp ${MODEL} LIBS ruvelloservicecore)
+ruvello_fuzzer(fuzz_servicelines fuzz_servicelines.cpp ${MODEL} LIBS ruvelloservicecore)

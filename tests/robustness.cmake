@@ -20,36 +20,15 @@ add_executable(robustwriter robustness/robustwriter.cpp robustness/robustlists.c
 target_include_directories(robustwriter PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/robustness)
 target_link_libraries(robustwriter PRIVATE ruvellostore)
 
-# The configurator's code driven through its callbacks, once it is there.
-if(TARGET ruvelloconfiglib)
-  add_executable(configdriver robustness/configdriver.cpp)
-  target_link_libraries(configdriver PRIVATE ruvelloconfiglib)
-endif()
+# The configurator's code driven through its callbacks.
+add_executable(configdriver robustness/configdriver.cpp)
+target_link_libraries(configdriver PRIVATE ruvelloconfiglib)
 
 # The stand-in message box that records each announcement.
 add_executable(recordingmsgbox robustness/recordingmsgbox.c)
 
-set(robustnesstests robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp robustness/test_crashrace.cpp)
-set(robustnesslibs ruvellorobustsupport)
-if(TARGET configdriver)
-  list(APPEND robustnesstests robustness/test_configrobust.cpp)
-endif()
-if(TARGET ruvelloservicecore)
-  list(APPEND robustnesstests robustness/test_servicerobust.cpp)
-  list(APPEND robustnesslibs ruvelloservicecore)
-endif()
-ruvello_gtest(robustness_tests ${robustnesstests} LIBS ${robustnesslibs} LABELS robustness)
-add_dependencies(robustness_tests ruvellofaultshim robustwriter recordingmsgbox)
-if(TARGET ruvelloservice)
-  add_dependencies(robustness_tests ruvelloservice)
-endif()
-if(TARGET configdriver)
-  add_dependencies(robustness_tests configdriver)
-endif()
+ruvello_gtest(robustness_tests robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp
+              robustness/test_crashrace.cpp robustness/test_configrobust.cpp robustness/test_servicerobust.cpp
+              LIBS ruvellorobustsupport ruvelloservicecore LABELS robustness)
+add_dependencies(robustness_tests ruvellofaultshim robustwriter recordingmsgbox ruvelloservice configdriver)
 
-# The fuzz targets hang off the test tree so that one option adds them to any
-# build folder; see fuzz/CMakeLists.txt for how such a folder is configured.
-option(RUVELLO_FUZZ "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
-if(RUVELLO_FUZZ)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/fuzz ${CMAKE_BINARY_DIR}/fuzz)
-endif()
