@@ -257,7 +257,7 @@ namespace {
 void loadalertlist(Fl_Hold_Browser* list, int (*getpath)(char*)) {
     char path[PATHBUFSIZE];
     if (getpath(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
-    FILE* file = fopen(path, "r");
+    FILE* file = openforreading(path);
     if (file == NULL) displayfilefatalerrorandexit(path);
     char line[LINEBUFSIZE];
     while (readonedataline(file, line)) list->add(line);

@@ -12,7 +12,7 @@
 void loadsettings() {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
-    FILE* file = fopen(path, "r");
+    FILE* file = openforreading(path);
     if (file == NULL) displayfilefatalerrorandexit(path);
     advancevalues values;
     readpanelconfig(&values, filedatalines, file);

@@ -12,16 +12,54 @@
 #include <FL/Fl_Window.H>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <FL/fl_utf8.h>
+#include <cstdlib>
+#include <cwchar>
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+
+// The line as the service handed it over: in UTF-16 on the wide command line,
+// whose every character the ANSI arguments could not keep. Given in UTF-8, as
+// the toolkit shows text, in memory of the caller's; NULL unless the command
+// line holds exactly one argument (or when memory runs out).
+char* lineargument() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == NULL) return NULL;
+    char* line = NULL;
+    if (count == 2) {
+        unsigned length = (unsigned)wcslen(arguments[1]);
+        unsigned size = fl_utf8fromwc(NULL, 0, arguments[1], length) + 1;
+        line = (char*)malloc(size);
+        if (line != NULL) fl_utf8fromwc(line, size, arguments[1], length);
+    }
+    LocalFree(arguments);
+    return line;
+}
+
+}  // namespace
+#endif
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    char* line = lineargument();
+#else
+    char* line = argc == 2 ? argv[1] : NULL;
+#endif
+    if (line == NULL) {
         fputs("usage: ruvellomsgbox \"alarm line\"\n", stderr);
         return 2;
     }
     if (!candisplay()) {
-        fprintf(stderr, "%s\n", argv[1]);
+        fprintf(stderr, "%s\n", line);
         return 1;
     }
-    Fl_Window* window = buildmessagewindow(argv[1]);
+    Fl_Window* window = buildmessagewindow(line);
     showabove(window);
     return Fl::run();
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include "widetext.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #else
@@ -29,10 +31,54 @@ const char OUTOFMEMORYMESSAGE[] = "Ruvello - Out of memory error.\n\nPlease cont
 
 namespace {
 
-#ifndef _WIN32
+#ifdef _WIN32
+const char MSGBOXPROGRAM[] = "ruvellomsgbox.exe";
+const char FOLDERSEPARATOR = '\\';
+// Room for the running executable's path as Windows gives it, in UTF-16 units.
+const int MODULEPATHSIZE = 1024;
+// Room for that folder in UTF-8 (up to three bytes a unit) and a program name
+// after it; as many UTF-16 units always suffice for the same text.
+const int PROGRAMPATHSIZE = 3 * MODULEPATHSIZE + 64;
+#else
+const char MSGBOXPROGRAM[] = "ruvellomsgbox";
+const char FOLDERSEPARATOR = '/';
 // Room for the folder of the running executable and a program name after it.
 const int PROGRAMPATHSIZE = PATH_MAX + 64;
+#endif
 
+#ifdef _WIN32
+// Starts program (a full path, or a bare name for the shell's own search) with
+// the parameter text. Both are UTF-8 and go to the shell as UTF-16, so every
+// letter of the line arrives as it was typed. True when the shell started it.
+bool shellstart(const char* program, const char* parameters) {
+    wchar_t wideprogram[PROGRAMPATHSIZE];
+    wchar_t wideparameters[ARGUMENTBUFSIZE];
+    if (towide(program, wideprogram, PROGRAMPATHSIZE) != 0) return false;
+    if (towide(parameters, wideparameters, ARGUMENTBUFSIZE) != 0) return false;
+    return (INT_PTR)ShellExecuteW(NULL, NULL, wideprogram, wideparameters, NULL, SW_SHOWNORMAL) > 32;
+}
+
+// True when a file (not a folder) stands at the UTF-8 path.
+bool fileisthere(const char* path) {
+    wchar_t widepath[PROGRAMPATHSIZE];
+    if (towide(path, widepath, PROGRAMPATHSIZE) != 0) return false;
+    DWORD attributes = GetFileAttributesW(widepath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The folder of the running executable in UTF-8, without its closing '\';
+// false when it cannot be found.
+bool ownfolder(char* folder, int size) {
+    wchar_t module[MODULEPATHSIZE];
+    DWORD length = GetModuleFileNameW(NULL, module, MODULEPATHSIZE);
+    // A path that fills the buffer was cut short.
+    if (length == 0 || length >= (DWORD)MODULEPATHSIZE) return false;
+    wchar_t* slash = wcsrchr(module, L'\\');
+    if (slash == NULL) return false;
+    *slash = L'\0';
+    return fromwide(module, folder, size) == 0;
+}
+#else
 // Starts path (or name searched on PATH) with one argument; true when the exec
 // succeeded, which glibc's posix_spawn reports as its own result. The child
 // gets default handling for every signal and an empty signal mask, whatever
@@ -84,36 +130,58 @@ void preparelaunching() {
 #endif
 }
 
-int makenotificationargument(const char* line, char* argument, int size) {
-    int used = 0;
-#ifdef _WIN32
-    // The shell takes the whole parameter text; the quotes keep the line one argument.
-    const bool quoted = true;
-#else
-    // Without a shell the line is one argv element as it stands.
-    const bool quoted = false;
-#endif
-    int need = (int)strlen(line) + (quoted ? 2 : 0) + 1;
+int makequotedargument(const char* line, char* argument, int size) {
     if (size <= 0) return 1;
     argument[0] = '\0';
-    if (need > size) return 1;
-    if (quoted) argument[used++] = '"';
+    // Inside quotes a backslash is an ordinary character, except in a run that
+    // ends at a quote: there each pair gives one backslash, and an odd one
+    // makes the quote a character of the text. The line keeps no quote of its
+    // own, so only the run before the closing quote needs doubling.
+    size_t length = strlen(line);
+    size_t trailing = 0;
+    while (trailing < length && line[length - 1 - trailing] == '\\') trailing++;
+    if (length + trailing + 3 > (size_t)size) return 1;
+    int used = 0;
+    argument[used++] = '"';
     for (const char* c = line; *c != '\0'; c++) argument[used++] = *c == '"' ? '*' : *c;
-    if (quoted) argument[used++] = '"';
+    for (size_t i = 0; i < trailing; i++) argument[used++] = '\\';
+    argument[used++] = '"';
     argument[used] = '\0';
     return 0;
 }
 
-bool startprogram(const char* folder, const char* name, const char* argument) {
+int makenotificationargument(const char* line, char* argument, int size) {
 #ifdef _WIN32
-    (void)folder;
-    return (INT_PTR)ShellExecuteA(NULL, NULL, name, argument, NULL, SW_SHOWNORMAL) > 32;
+    // The shell takes the whole parameter text; the quotes keep the line one argument.
+    return makequotedargument(line, argument, size);
 #else
+    // Without a shell the line is one argv element as it stands.
+    if (size <= 0) return 1;
+    argument[0] = '\0';
+    if ((int)strlen(line) + 1 > size) return 1;
+    int used = 0;
+    for (const char* c = line; *c != '\0'; c++) argument[used++] = *c == '"' ? '*' : *c;
+    argument[used] = '\0';
+    return 0;
+#endif
+}
+
+bool startprogram(const char* folder, const char* name, const char* argument) {
     if (folder != NULL && folder[0] != '\0') {
         char path[PROGRAMPATHSIZE];
-        int written = snprintf(path, sizeof path, "%s/%s", folder, name);
-        if (written > 0 && written < (int)sizeof path && spawnwithargument(path, false, argument)) return true;
+        int written = snprintf(path, sizeof path, "%s%c%s", folder, FOLDERSEPARATOR, name);
+        bool fits = written > 0 && written < (int)sizeof path;
+#ifdef _WIN32
+        // Only a copy that is there is handed to the shell, which would
+        // otherwise report the missing file; the bare name is searched for next.
+        if (fits && fileisthere(path) && shellstart(path, argument)) return true;
+#else
+        if (fits && spawnwithargument(path, false, argument)) return true;
+#endif
     }
+#ifdef _WIN32
+    return shellstart(name, argument);
+#else
     return spawnwithargument(name, true, argument);
 #endif
 }
@@ -121,15 +189,12 @@ bool startprogram(const char* folder, const char* name, const char* argument) {
 bool launchnotification(const char* line) {
     char argument[ARGUMENTBUFSIZE];
     if (makenotificationargument(line, argument, sizeof argument) != 0) return false;
-#ifdef _WIN32
-    return startprogram(NULL, "ruvellomsgbox.exe", argument);
-#else
     // The copy beside the service comes first, so a build or an installation
-    // uses its own message box whatever PATH holds.
+    // uses its own message box whatever the search path holds; the service may
+    // have been started from any working folder.
     char folder[PROGRAMPATHSIZE];
     if (!ownfolder(folder, sizeof folder)) folder[0] = '\0';
-    return startprogram(folder, "ruvellomsgbox", argument);
-#endif
+    return startprogram(folder, MSGBOXPROGRAM, argument);
 }
 
 int makefileerrormessage(const char* path, char* message, int size) {
@@ -140,7 +205,10 @@ int makefileerrormessage(const char* path, char* message, int size) {
 void showerrorbox(const char* text) {
 #ifdef _WIN32
     Fl::check();
-    MessageBoxA(NULL, text, "Ruvello", MB_ICONERROR | MB_OK);
+    // A path in the text is UTF-8; the wide call shows its letters as they are.
+    wchar_t widetext[MESSAGEBUFSIZE];
+    if (towide(text, widetext, MESSAGEBUFSIZE) == 0) MessageBoxW(NULL, widetext, L"Ruvello", MB_ICONERROR | MB_OK);
+    else MessageBoxA(NULL, text, "Ruvello", MB_ICONERROR | MB_OK);
 #else
     // Without a display the toolkit's dialog would end the process with its
     // own message; standard error already carries the text then.

@@ -14,8 +14,14 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+// Room for the argument: a 511-character line whose closing run of backslashes
+// may be doubled, two enclosing quotes and a zero.
+const int ARGUMENTBUFSIZE = 2 * 511 + 3;
+#else
 // Room for the argument: a 511-character line, two enclosing quotes (Windows) and a zero.
 const int ARGUMENTBUFSIZE = 514;
+#endif
 // Room for any fatal message, the file-error message with the longest path included.
 const int MESSAGEBUFSIZE = 1024;
 
@@ -26,6 +32,9 @@ void preparelaunching();                                           // started pr
 bool launchnotification(const char* line);                         // true when ruvellomsgbox was started for line
 bool startprogram(const char* folder, const char* name, const char* argument);  // true when folder/name, or else name on PATH, started
 int makenotificationargument(const char* line, char* argument, int size);       // 0: argument holds line, '"' turned to '*'; 1: too long
+// 0: argument holds line as one quoted command-line argument that the C runtime's
+// rules (and CommandLineToArgvW) read back as line with '"' turned to '*'; 1: too long.
+int makequotedargument(const char* line, char* argument, int size);
 int makefileerrormessage(const char* path, char* message, int size);            // 0: message names path; 1: too long
 [[noreturn]] void fatalerrorandexit(const char* message, FILE* file);            // closes file (may be NULL), reports, exits 1
 [[noreturn]] void reportfileerrorandexit(const char* path);                      // the file-error message for path, exits 1

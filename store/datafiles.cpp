@@ -10,8 +10,10 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#include "widetext.h"
+
 #include <io.h>
-#include <share.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -66,10 +68,9 @@ bool canberead(const char* path) {
 // when something already stands there, another errno value on other failures.
 int createexclusive(const char* path) {
 #ifdef _WIN32
-    int fd = -1;
-    int error = _sopen_s(&fd, path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
-    if (error != 0) return error;
-    _close(fd);
+    int fd = openutf8file(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return errno;
+    if (_close(fd) != 0) return errno;
     return 0;
 #else
     int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -156,13 +157,27 @@ bool datareadfailed(FILE* file) { return ferror(file) != 0; }
 
 FILE* openforreading(const char* path) {
 #ifdef _WIN32
-    FILE* file = fopen(path, "r");
-    if (file == NULL) return NULL;
-    struct _stat info;
-    if (_fstat(_fileno(file), &info) != 0 || (info.st_mode & _S_IFREG) == 0) {
-        fclose(file);
+    // The path is UTF-8, as the toolkit gives it. Others may rename or delete
+    // the file while it is read: the configurator then replaces a list that
+    // the service is reading, and the reader keeps the old file. The handle
+    // is not inherited by a message box started meanwhile. Only a file on
+    // disk is a data file; a folder cannot be opened this way at all.
+    wchar_t widepath[PATHBUFSIZE];
+    if (towide(path, widepath, PATHBUFSIZE) != 0) return NULL;
+    HANDLE handle = CreateFileW(widepath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (handle == INVALID_HANDLE_VALUE) return NULL;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
         return NULL;
     }
+    int fd = _open_osfhandle((intptr_t)handle, _O_RDONLY | _O_TEXT);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return NULL;
+    }
+    FILE* file = _fdopen(fd, "r");
+    if (file == NULL) _close(fd);
     return file;
 #else
     // Only a regular file is a data file. A pipe would keep its opener waiting

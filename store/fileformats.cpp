@@ -12,8 +12,9 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
+#include "widetext.h"
+
 #include <io.h>
-#include <share.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -27,6 +28,13 @@ const char LINEEND[] = "\r\n";
 const char LINEEND[] = "\n";
 #endif
 const char TEMPSUFFIX[] = ".tmp";
+#ifdef _WIN32
+// A data path and the temporary suffix; Windows' own PATH_MAX would refuse a
+// path whose letters take more UTF-8 bytes than its limit counts characters.
+const int TARGETBUFSIZE = PATHBUFSIZE + (int)sizeof TEMPSUFFIX;
+#else
+const int TARGETBUFSIZE = PATH_MAX;
+#endif
 // Writes go out in pieces of this size; a list of many lines is not held whole.
 const int WRITEBUFSIZE = 65536;
 // Symbolic links followed at most, as the system itself allows.
@@ -148,10 +156,7 @@ int syncfolderof(const char* target) {
 // behind by a writer that was killed is reused here, so none ever pile up.
 int opentemporary(const char* temporary) {
 #ifdef _WIN32
-    int fd = -1;
-    if (_sopen_s(&fd, temporary, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0)
-        return -1;
-    return fd;
+    return openutf8file(temporary, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
     int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 && fchmod(fd, 0600) != 0) {
@@ -178,11 +183,24 @@ int finishtemporary(outfile* out) {
 
 int movetemporary(const char* temporary, const char* target) {
 #ifdef _WIN32
-    if (!MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
+    // Both paths are UTF-8; the ANSI call would read them in another code page.
+    wchar_t widetemporary[TARGETBUFSIZE];
+    wchar_t widetarget[TARGETBUFSIZE];
+    if (towide(temporary, widetemporary, TARGETBUFSIZE) != 0 || towide(target, widetarget, TARGETBUFSIZE) != 0) return 1;
+    if (!MoveFileExW(widetemporary, widetarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
     return 0;
 #else
     if (rename(temporary, target) != 0) return 1;
     return syncfolderof(target);
+#endif
+}
+
+void removetemporary(const char* temporary) {
+#ifdef _WIN32
+    wchar_t widetemporary[TARGETBUFSIZE];
+    if (towide(temporary, widetemporary, TARGETBUFSIZE) == 0) DeleteFileW(widetemporary);
+#else
+    remove(temporary);
 #endif
 }
 
@@ -193,8 +211,8 @@ typedef void (*bodywriter)(outfile* out, const void* content);
 // into a temporary file beside the file that path names, then puts it in that
 // file's place. 0 on success.
 int replacedatafile(const char* path, const char* description, bodywriter writebody, const void* content) {
-    char target[PATH_MAX];
-    char temporary[PATH_MAX];
+    char target[TARGETBUFSIZE];
+    char temporary[TARGETBUFSIZE];
     if (resolvetarget(path, target, sizeof target) != 0) return 1;
     int written = snprintf(temporary, sizeof temporary, "%s%s", target, TEMPSUFFIX);
     if (written < 0 || written >= (int)sizeof temporary) return 1;
@@ -209,7 +227,7 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     if (finishtemporary(&out) != 0 || movetemporary(temporary, target) != 0) {
         // After a failed rename the temporary file is still there; after a
         // successful one (only the folder sync failed) nothing is left to remove.
-        remove(temporary);
+        removetemporary(temporary);
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 # The reminder service: its cycle and its launching tested directly, then the
 # real program end to end (under faketime, sped up, in temporary folders).
-ruvello_gtest(service_tests test_scheduler.cpp test_linereader.cpp test_notification.cpp LIBS ruvelloservicecore)
+ruvello_gtest(service_tests test_scheduler.cpp test_linereader.cpp test_notification.cpp test_quoting.cpp
+  LIBS ruvelloservicecore)
 
 # The real program end to end: bash scripts, each with its own temporary HOME.
 foreach(script announce clock fatal instance errorbox)
