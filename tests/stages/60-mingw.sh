@@ -20,7 +20,7 @@ mkdir "$work/fltk"
 ln -s /usr/include/FL "$work/fltk/FL"
 
 mapfile -t sources < <(grep -lE '^[[:space:]]*#[[:space:]]*(ifdef[[:space:]]+_WIN32|ifndef[[:space:]]+_WIN32|if.*defined[[:space:]]*\(?[[:space:]]*_WIN32)' \
-  --include='*.cpp' -r store config service msgbox 2>/dev/null | sort)
+  --include='*.cpp' -r store desktop config service msgbox 2>/dev/null | sort)
 if [ ${#sources[@]} -eq 0 ]; then
   echo "FAIL: no source file with a _WIN32 branch was found; the search itself is broken"
   exit 1
@@ -31,7 +31,7 @@ warned=0
 for source in "${sources[@]}"; do
   # FLTK's headers are system headers here, so their own warnings stay out.
   if "$compiler" -fsyntax-only -std=c++17 -Wall -Wextra -DWIN32 -D_WIN32 \
-       -isystem "$work/fltk" -I "$(dirname "$source")" -I store \
+       -isystem "$work/fltk" -I "$(dirname "$source")" -I store -I desktop \
        "$source" >"$work/out" 2>&1; then
     if [ -s "$work/out" ]; then
       echo "ok (with warnings): $source"
