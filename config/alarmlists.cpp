@@ -2,7 +2,6 @@
 
 #include "calendar.h"
 #include "datafiles.h"
-#include "desktop.h"
 #include "dialogs.h"
 #include "fileformats.h"
 #include "window.h"
@@ -23,8 +22,6 @@ const int ALARMLINEMAX = LINEBUFSIZE - 1;
 const int PREFIXBUFSIZE = 64;
 // Room for one rendered field.
 const int FIELDBUFSIZE = 16;
-// Room for the fatal message: its fixed text and a path of PATHBUFSIZE.
-const int FATALBUFSIZE = PATHBUFSIZE + 128;
 
 const char EMPTYMESSAGE[] = "Cannot create a new alert. The message is empty.";
 const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too long.";
@@ -276,20 +273,6 @@ void loadalertlists() {
     loadalertlist(single_browser, getsinglealertfilename);
     loadalertlist(monthly_browser, getmonthlyalertfilename);
     loadalertlist(annual_browser, getannualalertfilename);
-}
-
-void displayfilefatalerrorandexit(const char* path) {
-    char text[FATALBUFSIZE];
-    int written = snprintf(text, sizeof text, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
-    if (written < 0 || written >= (int)sizeof text) {
-        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
-        text[sizeof text - 1] = '\0';
-    }
-    fputs(text, stderr);
-    fflush(stderr);
-    // Without a display the toolkit's dialog would end the process with its own message.
-    if (candisplay()) showproductmessage(text);
-    exit(1);
 }
 
 void cb_create_annual(Fl_Widget*, void*) {

@@ -4,19 +4,15 @@
 // is written through to the list's data file at once: the buttons of a tab run
 // the cb_ callbacks below, which create, sort or remove a line and then save
 // the list with its save...alertfile function. loadalertlists fills the lists
-// from their files once at start-up (the list half of initfiles). A data file
-// that cannot be used ends the program through displayfilefatalerrorandexit.
+// from their files once at start-up (the list half of initfiles). A message is
+// accepted when the whole line, date part included, fits in a data line. A
+// data file that cannot be used ends the program through
+// displayfilefatalerrorandexit (dialogs.h).
 #ifndef RUVELLO_ALARMLISTS_H
 #define RUVELLO_ALARMLISTS_H
 
 class Fl_Hold_Browser;
 class Fl_Widget;
-
-// The longest message each kind of alarm can hold, so that its line keeps to
-// the 511 characters a data line may have.
-const int SINGLEMESSAGEMAX = 492;
-const int MONTHLYMESSAGEMAX = 506;
-const int ANNUALMESSAGEMAX = 503;
 
 void cb_create_annual(Fl_Widget* widget, void* data);     // compose, check, append, save
 void cb_sort_asc_annual(Fl_Widget* widget, void* data);   // sort ascending, save
@@ -38,6 +34,5 @@ void savesinglealertfile();                // writes single_browser to "single_a
 void savemonthlyalertfile();               // writes monthly_browser to "monthly_alerts.dat"
 void saveannualalertfile();                // writes annual_browser to "annual_alerts.dat"
 void loadalertlists();                     // fills the simple, monthly and annual lists from their files
-[[noreturn]] void displayfilefatalerrorandexit(const char* path);  // tells of path, ends with status 1
 
 #endif

@@ -1,20 +1,25 @@
 #include "dialogs.h"
 
+#include "datafiles.h"
 #include "desktop.h"
 
 #include <FL/fl_ask.H>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 // Room for any dialog text of the configurator with every '@' doubled: the
 // longest is the fatal message with a path of up to 511 characters.
 const int DIALOGBUFSIZE = 4096;
+// Room for the fatal message: its fixed text and a path of PATHBUFSIZE.
+const int FATALBUFSIZE = PATHBUFSIZE + 128;
 
 dialoganswerer currentanswerer = NULL;
 
-// Puts text into shown with '@' doubled; a text too long for the buffer is
-// cut at a '@'-safe point rather than shown wrongly (none of ours is).
+// Puts text into shown with '@' doubled. A text too long for the buffer (none
+// of ours is) is replaced by a short notice: half a text could end in a lone
+// '@' and be shown as a symbol.
 void quote(const char* text, char* shown) {
     if (quoteforlabel(text, shown, DIALOGBUFSIZE) != 0) {
         snprintf(shown, DIALOGBUFSIZE, "%s", "(text too long to show)");
@@ -53,4 +58,18 @@ void showproductmessage(const char* text) {
         return;
     }
     fl_message("%s - %s", "Ruvello", shown);
+}
+
+void displayfilefatalerrorandexit(const char* path) {
+    char text[FATALBUFSIZE];
+    int written = snprintf(text, sizeof text, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
+    if (written < 0 || written >= (int)sizeof text) {
+        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
+        text[sizeof text - 1] = '\0';
+    }
+    fputs(text, stderr);
+    fflush(stderr);
+    // Without a display the toolkit's dialog would end the process with its own message.
+    if (candisplay()) showproductmessage(text);
+    exit(1);
 }

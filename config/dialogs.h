@@ -1,7 +1,7 @@
 // The configurator's three kinds of dialog, in one place.
 //
 // Every alert, question and fatal message of the configurator goes through
-// these functions. They show the toolkit's own dialogs (fl_alert, fl_choice,
+// these functions, the fatal file error included. They show the toolkit's own dialogs (fl_alert, fl_choice,
 // fl_message) with the text doubled at each '@', so that a text is shown as it
 // is and never read as a symbol. A test installs a dialog answerer, which is
 // then asked instead of the toolkit and gives the button a person would press.
@@ -21,5 +21,8 @@ void setdialoganswerer(dialoganswerer answerer);  // NULL puts the toolkit's dia
 void showalert(const char* text);                 // fl_alert with text
 int askchoice(const char* question, const char* button0, const char* button1, const char* button2);  // fl_choice: the button pressed
 void showproductmessage(const char* text);        // fl_message("%s - %s", "Ruvello", text)
+// The fatal file error: the message on standard error and, when a display can
+// be opened, in a dialog; then the program ends with status 1.
+[[noreturn]] void displayfilefatalerrorandexit(const char* path);
 
 #endif
