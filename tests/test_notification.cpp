@@ -163,6 +163,11 @@ TEST_F(Launch, StartedProgramGetsDefaultSignalsWhateverTheServiceIgnoresOrBlocks
 }
 
 TEST_F(Launch, FailsWhenTheProgramCannotBeStartedAnywhere) {
+    if (getenv("RUVELLO_LAUNCH_FROM_COPY") != NULL) {
+        // Run as the copy below: nothing beside it and nothing on the path is a program.
+        EXPECT_FALSE(launchnotification("x"));
+        return;
+    }
     std::string empty = makescratchfolder();
     setenv("PATH", empty.c_str(), 1);
     EXPECT_FALSE(startprogram(empty.c_str(), "ruvellomsgbox", "x"));
@@ -171,14 +176,16 @@ TEST_F(Launch, FailsWhenTheProgramCannotBeStartedAnywhere) {
     ASSERT_TRUE(writewholefile(path, "not a program\n"));
     ASSERT_EQ(0, chmod(path.c_str(), 0644));
     EXPECT_FALSE(startprogram(empty.c_str(), "ruvellomsgbox", "x"));
-    // The service's own launcher looks beside the running program first; it
-    // is tried only where no real message box lies beside this test.
-    char self[4096];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(length, 0);
-    self[length] = '\0';
-    std::string folder(self, strrchr(self, '/') - self);
-    if (!fileexists(folder + "/ruvellomsgbox")) {
-        EXPECT_FALSE(launchnotification("x"));
-    }
+    // The service's own launcher looks beside the running program first, and a
+    // real message box lies beside this test: a copy of the test, alone in the
+    // folder with the file that is no program, runs the launcher instead.
+    std::string copy = empty + "/service_tests";
+    ASSERT_TRUE(writewholefile(copy, readwholefile("/proc/self/exe")));
+    ASSERT_EQ(0, chmod(copy.c_str(), 0755));
+    std::string command = "/usr/bin/env PATH='" + empty + "' RUVELLO_LAUNCH_FROM_COPY=1 '" + copy +
+                          "' --gtest_filter=Launch.FailsWhenTheProgramCannotBeStartedAnywhere >'" + empty +
+                          "/copy.out' 2>&1";
+    int status = system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readwholefile(empty + "/copy.out");
+    EXPECT_NE(std::string::npos, readwholefile(empty + "/copy.out").find("[  PASSED  ] 1 test"));
 }
