@@ -195,9 +195,9 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
         where[i] = i;
         item = browserlines::next(list, item);
     }
-    // Whole lines in strcmp's byte order, and lines that compare equal in
-    // their old order, as a sort made of swaps of neighbours leaves them, only
-    // without its n passes over a long list.
+    // Whole lines in strcmp's byte order. Lines that compare equal keep their
+    // old order, so sorting a list again never shuffles lines of the same date
+    // and message that the user put in an order of their own.
     std::sort(entries, entries + count, ascending ? linebefore : lineafter);
     // The toolkit's swap moves the selection mark with a line but its idea of
     // the selected line number with the place: the selection is taken off

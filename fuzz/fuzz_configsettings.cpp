@@ -5,7 +5,7 @@
 // a value the file does not hold. Loading never writes the file.
 #include "datafiles.h"
 #include "datalinemodel.h"
-#include "rulemodel.h"
+#include "behaviourmodel.h"
 #include "fuzzsupport.h"
 #include "settings.h"
 #include "window.h"

@@ -1,5 +1,5 @@
 // The data-line reader over arbitrary file contents: it must give exactly the
-// lines the rules give (worked out by an independent model), each at most 511
+// lines that a plain byte-by-byte account gives (datalinemodel.h), each at most 511
 // characters and beginning with a digit, and never a read error for a file
 // that reads fine.
 #include "datafiles.h"

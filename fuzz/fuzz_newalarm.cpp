@@ -13,7 +13,7 @@
 #include "datalinemodel.h"
 #include "desktop.h"
 #include "dialogs.h"
-#include "rulemodel.h"
+#include "behaviourmodel.h"
 #include "fuzzsupport.h"
 #include "window.h"
 

@@ -1,10 +1,10 @@
 // The service's configuration reader over arbitrary file contents: the two
-// advance values and the configuration message exactly as the rules give
-// them (defaults 7 and 3; the annual value clamped to 1 to 30 with the
+// advance values and the configuration message exactly as the service is
+// meant to give them (defaults 7 and 3; the annual value clamped to 1 to 30 with the
 // message; a monthly value beyond 0 to 10 taken as 1 without it; the message
 // when a value is missing), and never a value outside its range.
 #include "datalinemodel.h"
-#include "rulemodel.h"
+#include "behaviourmodel.h"
 #include "fuzzsupport.h"
 #include "scheduler.h"
 

@@ -5,8 +5,8 @@
 //   2. the same minute again, which must announce nothing;
 //   3. a later minute, 1 to 3000 minutes on (a catch-up, or a clock
 //      correction beyond a day), perhaps on a later date.
-// What is announced, and in what order, is checked against a model of the
-// rules: a simple alarm in its minute (and, after the first cycle, each
+// What is announced, and in what order, is checked against a plain account
+// of the service's decisions (behaviourmodel.h): a simple alarm in its minute (and, after the first cycle, each
 // minute passed over since, once, if the line names a real minute); a monthly
 // or annual line once a day while the window of today and the advance days
 // holds its day, or its month and day, read from its own columns; the day's
@@ -14,7 +14,7 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "datalinemodel.h"
-#include "rulemodel.h"
+#include "behaviourmodel.h"
 #include "fuzzsupport.h"
 #include "scheduler.h"
 

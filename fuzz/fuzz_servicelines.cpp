@@ -1,5 +1,5 @@
 // The service's block reader over arbitrary file contents: exactly the lines
-// the rules give (the same model as fuzz_dataline), in order, and no read
+// of the store's data-line reader (the same account as fuzz_dataline), in order, and no read
 // error. The first input byte repeats the rest up to a few hundred times, so
 // that pieces also straddle the reader's 64 KB blocks.
 #include "datafiles.h"

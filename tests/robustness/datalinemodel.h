@@ -1,5 +1,5 @@
-// What the data-line reader must give for a file's bytes, worked out from the
-// rules alone and without the C runtime's line reader: pieces of at most 511
+// What the data-line reader must give for a file's bytes, worked out byte by
+// byte without the C library's line reading that the reader uses: pieces of at most 511
 // bytes that end after a line feed, a piece that begins with a zero byte
 // skipped, each piece cut at its first zero byte, carriage return or line feed,
 // and only the pieces that then begin with an ASCII digit kept.

@@ -1,5 +1,8 @@
 // Helpers of the robustness tests: running a program of the build with extra
-// environment settings and a time limit, and listing a folder.
+// environment settings and a time limit, finding the fault-injection library
+// and preloading it in front of a sanitizer, and reading the counts that a
+// long run takes from the environment. Folders are listed with
+// folderentries (testsupport.h).
 #ifndef RUVELLO_ROBUSTSUPPORT_H
 #define RUVELLO_ROBUSTSUPPORT_H
 

@@ -179,8 +179,8 @@ TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
 
 // Bad data files at the configurator's start: a folder or a dangling link in a
 // file's place stops it with its file error; random bytes, NUL bytes and very
-// long lines load as the rules give; no crash and no hang.
-TEST(BadFiles, TheConfiguratorLoadsWhatTheRulesGiveOrStopsWithItsFileError) {
+// long lines load as their data lines; no crash and no hang.
+TEST(BadFiles, TheConfiguratorLoadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     if (nodisplay()) GTEST_SKIP() << "the configurator's widgets need a display";
     // A folder, a dangling link, a pipe and a link to a device.
     for (int blocked : {0, 2, 1, 3}) {

@@ -9,7 +9,7 @@
 #include "datalinemodel.h"
 #include "robustlists.h"
 #include "robustsupport.h"
-#include "rulemodel.h"
+#include "behaviourmodel.h"
 #include "scheduler.h"
 #include "testsupport.h"
 
@@ -305,8 +305,8 @@ TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
 
 // A folder or a dangling link in a data file's place ends the service with its
 // file error and status 1; random bytes, NUL bytes and very long lines are
-// read as the rules give, and the service keeps running. No crash, no hang.
-TEST(BadFiles, TheServiceReadsWhatTheRulesGiveOrStopsWithItsFileError) {
+// read as any data file is, and the service keeps running. No crash, no hang.
+TEST(BadFiles, TheServiceReadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     for (int blocked : {0, 3}) {
         scratchhome home;
         servicecopy service = installservice(home.home());

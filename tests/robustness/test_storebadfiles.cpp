@@ -1,6 +1,6 @@
 // Bad data files against the store's own readers: createifabsent and the
-// data-line reader, with what the rules give checked against a model of the
-// rules worked out without the C runtime's line reader.
+// data-line reader, whose lines are checked against an account worked out
+// byte by byte, without the C library's line reading (datalinemodel.h).
 #include "datafiles.h"
 #include "datalinemodel.h"
 #include "testsupport.h"
@@ -68,8 +68,8 @@ TEST(StoreBadFiles, AFolderOrADanglingLinkIsReportedAndLeftAlone) {
 }
 
 // Ten megabytes of random bytes, NUL bytes and lines far longer than a data
-// line: the reader gives exactly the rules' lines, at most 511 characters each.
-TEST(StoreBadFiles, RandomBytesNulBytesAndLongLinesReadAsTheRulesGive) {
+// line: the reader gives exactly the account's lines, at most 511 characters each.
+TEST(StoreBadFiles, RandomBytesNulBytesAndLongLinesGiveTheExpectedDataLines) {
     scratchhome home;
     std::mt19937 random(20261208);
     std::string noise(10 * 1024 * 1024, '\0');
@@ -91,7 +91,7 @@ TEST(StoreBadFiles, RandomBytesNulBytesAndLongLinesReadAsTheRulesGive) {
             ASSERT_LE(got.lines[i].size(), 511u);
         }
     }
-    // The model itself, on the cases named by the rules.
+    // The account itself, on NUL bytes and carriage returns worked out by hand.
     EXPECT_EQ((std::vector<std::string>{"12", "5", "3 - "}), modeldatalines(nuls.data(), nuls.size() - 4));
     EXPECT_EQ((std::vector<std::string>{"1", "4 - a"}), modeldatalines(crs.data(), crs.size()));
     EXPECT_EQ(1u + 5000 / 511 + 1, modeldatalines(longlines.data(), longlines.size()).size());

@@ -1,17 +1,17 @@
-// An independent model of the rules that the fuzz targets and the robustness
-// tests check the programs against, written without the system's own code:
-// reading a number as the C runtime's atoi does (without overflow), the
-// Gregorian calendar, the service's settings and which monthly and annual
-// lines are due on a date.
-#ifndef RUVELLO_RULEMODEL_H
-#define RUVELLO_RULEMODEL_H
+// A second, plain account of what the programs do, written without their own
+// code, that the fuzz targets and the robustness tests check them against:
+// how a number is read from a data line (leading blanks, a sign, digits; a
+// huge one held to a bound), the Gregorian calendar, the service's settings
+// and which monthly and annual lines are due on a date.
+#ifndef RUVELLO_BEHAVIOURMODEL_H
+#define RUVELLO_BEHAVIOURMODEL_H
 
 #include <set>
 #include <string>
 #include <vector>
 
-// The leading number of text as atoi reads it (blanks, a sign, digits), its
-// size held to +-10000000 so that no digit string overflows it.
+// The leading number of text (blanks, a sign, digits), its size held to
+// +-10000000 so that no digit string overflows it.
 inline long modelnumber(const std::string& text) {
     size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) at++;
@@ -46,7 +46,7 @@ inline modeldate modelnextday(modeldate date) {
     return {date.year + 1, 1, 1};
 }
 
-// A field of a line read by itself: the characters from start on, at most count, as atoi reads them.
+// A field of a line read by itself: the number that the characters from start on, at most count, begin with.
 inline long modelfield(const std::string& line, size_t start, size_t count) {
     if (start >= line.size()) return 0;
     return modelnumber(line.substr(start, count));
