@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 // An address-space limit and the address sanitizer's shadow memory do not mix.
 #if defined(__SANITIZE_ADDRESS__)
@@ -278,6 +280,7 @@ TEST_F(Scheduler, MinutesOfTheDaylightSavingGapAreAnnouncedAtItsEnd) {
     EXPECT_EQ(none, cycle("2024-03-31 03:01"));
 }
 
+#ifndef _WIN32
 // The fatal paths end the process: they run as death tests without a display,
 // so that no error box waits for a click.
 TEST_F(Scheduler, ListFileMissingOrUnreadableEndsTheServiceNamingIt) {
@@ -354,6 +357,8 @@ TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) 
         testing::ExitedWithCode(1), "Ruvello - Out of memory error.\n\nPlease contact the author about this error:\n$");
 }
 
+#endif
+
 TEST(SchedulerStart, CreatesTheFourFilesEmptyOrEndsNamingTheFirstThatCannotBe) {
     scratchhome home;
     testing::internal::CaptureStdout();
@@ -363,6 +368,7 @@ TEST(SchedulerStart, CreatesTheFourFilesEmptyOrEndsNamingTheFirstThatCannotBe) {
         EXPECT_TRUE(fileexists(home.datafolder() + name)) << name;
         EXPECT_NE(std::string::npos, notices.find(home.datafolder() + name)) << name;
     }
+#ifndef _WIN32
     // A folder where the simple list should be: it can be neither created nor read.
     ASSERT_EQ(0, remove((home.datafolder() + "single_alerts.dat").c_str()));
     ASSERT_EQ(0, mkdir((home.datafolder() + "single_alerts.dat").c_str(), 0700));
@@ -372,4 +378,5 @@ TEST(SchedulerStart, CreatesTheFourFilesEmptyOrEndsNamingTheFirstThatCannotBe) {
             createdatafiles();
         },
         testing::ExitedWithCode(1), "\"" + home.datafolder() + "single_alerts.dat\"$");
+#endif
 }
