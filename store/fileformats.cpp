@@ -66,8 +66,7 @@ void flushout(outfile* out) {
     out->used = 0;
 }
 
-void put(outfile* out, const char* text) {
-    size_t length = strlen(text);
+void putbytes(outfile* out, const char* text, size_t length) {
     while (length > 0 && !out->failed) {
         size_t room = (size_t)(WRITEBUFSIZE - out->used);
         size_t piece = length < room ? length : room;
@@ -78,6 +77,8 @@ void put(outfile* out, const char* text) {
         if (out->used == WRITEBUFSIZE) flushout(out);
     }
 }
+
+void put(outfile* out, const char* text) { putbytes(out, text, strlen(text)); }
 
 void putline(outfile* out, const char* text) {
     put(out, text);
@@ -204,16 +205,52 @@ void removetemporary(const char* temporary) {
 #endif
 }
 
+// Puts the finished temporary file at target only when nothing stands there
+// yet: 0, TEXTFILEEXISTS, or 1 on any other failure.
+int placetemporary(const char* temporary, const char* target) {
+#ifdef _WIN32
+    wchar_t widetemporary[TARGETBUFSIZE];
+    wchar_t widetarget[TARGETBUFSIZE];
+    if (towide(temporary, widetemporary, TARGETBUFSIZE) != 0 || towide(target, widetarget, TARGETBUFSIZE) != 0) return 1;
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses a taken name.
+    if (MoveFileExW(widetemporary, widetarget, MOVEFILE_WRITE_THROUGH)) return 0;
+    DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? TEXTFILEEXISTS : 1;
+#else
+    // A second name for the finished file fails when the name is taken; the
+    // temporary name is then let go.
+    if (link(temporary, target) == 0) {
+        unlink(temporary);
+        return syncfolderof(target);
+    }
+    if (errno == EEXIST) return TEXTFILEEXISTS;
+    if (errno != EPERM && errno != EOPNOTSUPP) return 1;
+    // A file system without hard links: a rename that refuses to replace.
+    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) != 0) return errno == EEXIST ? TEXTFILEEXISTS : 1;
+    return syncfolderof(target);
+#endif
+}
+
 // The body of one file: what follows the header.
 typedef void (*bodywriter)(outfile* out, const void* content);
 
+// How the finished file takes its place.
+const int REPLACING = 0;   // over the file that path names, a symbolic link followed
+const int EXCLUSIVE = 1;   // at path itself, only when nothing stands there
+
 // Writes description's header (none when description is NULL) and the body
 // into a temporary file beside the file that path names, then puts it in that
-// file's place. 0 on success.
-int replacedatafile(const char* path, const char* description, bodywriter writebody, const void* content) {
+// file's place. 0 on success; TEXTFILEEXISTS when EXCLUSIVE found the name taken.
+int replacedatafile(const char* path, const char* description, bodywriter writebody, const void* content,
+                    int placing = REPLACING) {
     char target[TARGETBUFSIZE];
     char temporary[TARGETBUFSIZE];
-    if (resolvetarget(path, target, sizeof target) != 0) return 1;
+    if (placing == EXCLUSIVE) {
+        int copied = snprintf(target, sizeof target, "%s", path);
+        if (copied < 0 || copied >= (int)sizeof target) return 1;
+    } else if (resolvetarget(path, target, sizeof target) != 0) {
+        return 1;
+    }
     int written = snprintf(temporary, sizeof temporary, "%s%s", target, TEMPSUFFIX);
     if (written < 0 || written >= (int)sizeof temporary) return 1;
 
@@ -224,11 +261,16 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     out.failed = false;
     if (description != NULL) putheader(&out, description);
     writebody(&out, content);
-    if (finishtemporary(&out) != 0 || movetemporary(temporary, target) != 0) {
+    if (finishtemporary(&out) != 0) {
+        removetemporary(temporary);
+        return 1;
+    }
+    int placed = placing == EXCLUSIVE ? placetemporary(temporary, target) : movetemporary(temporary, target);
+    if (placed != 0) {
         // After a failed rename the temporary file is still there; after a
         // successful one (only the folder sync failed) nothing is left to remove.
         removetemporary(temporary);
-        return 1;
+        return placed;
     }
     return 0;
 }
@@ -249,6 +291,16 @@ void writealertlistbody(outfile* out, const void* content) {
 void writelinesbody(outfile* out, const void* content) {
     const alertlist* list = (const alertlist*)content;
     for (int i = 0; i < list->count && !out->failed; i++) putline(out, list->getline(i, list->context));
+}
+
+struct rawbytes {
+    const char* bytes;
+    size_t length;
+};
+
+void writerawbody(outfile* out, const void* content) {
+    const rawbytes* raw = (const rawbytes*)content;
+    putbytes(out, raw->bytes, raw->length);
 }
 
 struct advances {
@@ -280,4 +332,14 @@ int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
 int writetextfile(const char* path, listlinegetter getline, int count, void* context) {
     alertlist lines = {getline, count, context};
     return replacedatafile(path, NULL, writelinesbody, &lines);
+}
+
+int writenewtextfile(const char* path, listlinegetter getline, int count, void* context) {
+    alertlist lines = {getline, count, context};
+    return replacedatafile(path, NULL, writelinesbody, &lines, EXCLUSIVE);
+}
+
+int writerawfile(const char* path, const char* bytes, size_t length) {
+    rawbytes raw = {bytes, length};
+    return replacedatafile(path, NULL, writerawbody, &raw);
 }

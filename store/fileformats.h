@@ -11,6 +11,8 @@
 #ifndef RUVELLO_FILEFORMATS_H
 #define RUVELLO_FILEFORMATS_H
 
+#include <cstddef>
+
 // Gives the text of line index (0-based) of a list; context is the caller's.
 typedef const char* (*listlinegetter)(int index, void* context);
 
@@ -20,5 +22,16 @@ int writealertlistfile(const char* path, const char* description, listlinegetter
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
 // 0: the file at path now holds exactly count lines, each ended by the platform's line end; no header.
 int writetextfile(const char* path, listlinegetter getline, int count, void* context);
+// As writetextfile, but only ever a new file: TEXTFILEEXISTS (and nothing
+// changed) when anything already stands at path, a symbolic link included.
+const int TEXTFILEEXISTS = 2;
+int writenewtextfile(const char* path, listlinegetter getline, int count, void* context);
+// 0: the file at path now holds exactly length bytes, for putting a file back as it was.
+int writerawfile(const char* path, const char* bytes, size_t length);
+
+// The first lines' descriptions of the three alert-list files.
+const char SINGLEDESCRIPTION[] = "data file for simple alarms";
+const char MONTHLYDESCRIPTION[] = "data file for monthly alarms";
+const char ANNUALDESCRIPTION[] = "data file for annual alarms";
 
 #endif

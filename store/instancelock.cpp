@@ -1,6 +1,7 @@
 #include "instancelock.h"
 
 #include "datafiles.h"
+#include "statefolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,10 +10,19 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <time.h>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// A waiting writer looks again after this pause.
+const int DATALOCKPOLLMS = 10;
+
+}  // namespace
 
 int takeinstancelock(const char* name) {
 #ifdef _WIN32
@@ -52,3 +62,60 @@ int takeinstancelock(const char* name) {
     return LOCKTAKEN;
 #endif
 }
+
+#ifdef _WIN32
+int lockdatafiles(datalock* lock) {
+    lock->mutex = NULL;
+    HANDLE mutex = CreateMutexA(NULL, FALSE, "Local\\ruvello-data");
+    if (mutex == NULL) return 1;
+    DWORD waited = WaitForSingleObject(mutex, DATALOCKWAITMS);
+    // An abandoned mutex belonged to a writer that died: the atomic writer
+    // left the files whole, so the lock is ours all the same.
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return 1;
+    }
+    lock->mutex = mutex;
+    return 0;
+}
+
+void unlockdatafiles(datalock* lock) {
+    if (lock->mutex == NULL) return;
+    ReleaseMutex((HANDLE)lock->mutex);
+    CloseHandle((HANDLE)lock->mutex);
+    lock->mutex = NULL;
+}
+#else
+int lockdatafiles(datalock* lock) {
+    lock->fd = -1;
+    char lockpath[PATHBUFSIZE];
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (runtime != NULL && runtime[0] != '\0') {
+        int written = snprintf(lockpath, sizeof lockpath, "%s/ruvello-data.lock", runtime);
+        if (written < 0 || written >= (int)sizeof lockpath) return 1;
+    } else if (getstatefilename(lockpath, "data.lock") != 0) {
+        return 1;
+    }
+    int fd = open(lockpath, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return 1;
+    // Waits in short steps rather than blocking for ever: a writer stuck while
+    // holding the lock must not freeze the others.
+    for (int waited = 0; flock(fd, LOCK_EX | LOCK_NB) != 0; waited += DATALOCKPOLLMS) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= DATALOCKWAITMS) {
+            close(fd);
+            return 1;
+        }
+        struct timespec pause = {0, DATALOCKPOLLMS * 1000000L};
+        nanosleep(&pause, NULL);
+    }
+    lock->fd = fd;
+    return 0;
+}
+
+void unlockdatafiles(datalock* lock) {
+    if (lock->fd < 0) return;
+    // Closing the descriptor gives the flock back.
+    close(lock->fd);
+    lock->fd = -1;
+}
+#endif

@@ -1,0 +1,511 @@
+#include "exchange.h"
+
+#include "calendar.h"
+#include "datafiles.h"
+#include "fileformats.h"
+#include "instancelock.h"
+#include "configfile.h"
+#include "statefolder.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string_view>
+#include <unordered_set>
+
+const char EXPORTFIRSTLINE[] = "Ruvello export 1";
+
+namespace {
+
+const char FORMATPREFIX[] = "Ruvello export ";
+const char SETTINGSSECTION[] = "[settings]";
+// The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL.
+const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]"};
+const char* const LISTDESCRIPTIONS[ALARMKINDS] = {SINGLEDESCRIPTION, MONTHLYDESCRIPTION, ANNUALDESCRIPTION};
+int (*const LISTPATHS[ALARMKINDS])(char*) = {getsinglealertfilename, getmonthlyalertfilename, getannualalertfilename};
+// Sections as the reader counts them: the settings, then the three lists.
+const int SECTIONS = ALARMKINDS + 1;
+const int SETTINGS = ALARMKINDS;
+// A UTF-8 byte order mark, which some editors put before the first line.
+const char BYTEORDERMARK[] = "\xef\xbb\xbf";
+// Room for a short generated line (a number, a date).
+const int SHORTLINEBUFSIZE = 128;
+// Before-import copies made within one second get a number: at most this many.
+const int BACKUPTRIES = 100;
+// Lines the list storage makes room for at first, and bytes.
+const int FIRSTROOM = 64;
+const size_t FIRSTCAPACITY = 4096;
+
+// snprintf into text; a text cut short ends in "..." so it never passes for whole.
+void format(char* text, int size, const char* pattern, ...) __attribute__((format(printf, 3, 4)));
+void format(char* text, int size, const char* pattern, ...) {
+    va_list arguments;
+    va_start(arguments, pattern);
+    int written = vsnprintf(text, (size_t)size, pattern, arguments);
+    va_end(arguments);
+    if ((written < 0 || written >= size) && size > 4) strcpy(text + size - 4, "...");
+}
+
+const char* textlinesline(int index, void* context) { return lineat((const textlines*)context, index); }
+
+// The data files as they are now, read as the panel reads them. A file that
+// is not there holds nothing. 0, or 1 with failed holding the file's path.
+int readfile(const char* path, textlines* list, bool settings, alarmdata* data) {
+    FILE* file = openforreading(path);
+    if (file == NULL) return errno == ENOENT ? 0 : 1;
+    bool failed = false;
+    if (settings) {
+        advancevalues values;
+        readpanelconfig(&values, filedatalines, file);
+        data->annualadvance = values.annual;
+        data->monthlyadvance = values.monthly;
+    } else {
+        char line[LINEBUFSIZE];
+        while (!failed && readonedataline(file, line)) failed = addline(list, line) != 0;
+    }
+    if (datareadfailed(file)) failed = true;
+    fclose(file);
+    return failed ? 1 : 0;
+}
+
+int readcurrentdata(alarmdata* data, char* failed) {
+    if (getconfigfilename(failed) != 0 || readfile(failed, NULL, true, data) != 0) return 1;
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (LISTPATHS[kind](failed) != 0 || readfile(failed, &data->lists[kind], false, data) != 0) return 1;
+    }
+    failed[0] = '\0';
+    return 0;
+}
+
+// The lines of an export of data, written at the given local time.
+int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
+    char dated[SHORTLINEBUFSIZE];
+    char annual[SHORTLINEBUFSIZE];
+    char monthly[SHORTLINEBUFSIZE];
+    format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
+    format(annual, sizeof annual, "%d", data->annualadvance);
+    format(monthly, sizeof monthly, "%d", data->monthlyadvance);
+    const char* head[] = {EXPORTFIRSTLINE,
+                          "# All the data of Ruvello: the two advance values and the three lists of alarms.",
+                          dated,
+                          "# or with: ruvelloconfig --import FILE",
+                          "# Empty lines and lines beginning with '#' are comments. Below each [section],",
+                          "# every line that begins with a digit is one value or one alarm, as in the",
+                          "# data files; an alarm line holds at most 511 characters.",
+                          "",
+                          SETTINGSSECTION,
+                          "# annual alarms advance",
+                          annual,
+                          "# monthly alarms advance",
+                          monthly};
+    for (const char* line : head) {
+        if (addline(out, line) != 0) return 1;
+    }
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (addline(out, "") != 0 || addline(out, LISTSECTIONS[kind]) != 0) return 1;
+        const textlines* list = &data->lists[kind];
+        for (int i = 0; i < list->count; i++) {
+            if (addline(out, lineat(list, i)) != 0) return 1;
+        }
+    }
+    return 0;
+}
+
+// Writes data as an export to path; exclusive: never over an existing file.
+// 0 written, 1 failed, TEXTFILEEXISTS when something stands at path.
+int writeexport(const char* path, const alarmdata* data, bool exclusive) {
+    char stamp[STAMPBUFSIZE];
+    gettimestamp(stamp);
+    textlines out = {};
+    int result = composeexport(data, stamp, &out);
+    if (result == 0) {
+        result = exclusive ? writenewtextfile(path, textlinesline, out.count, &out)
+                           : writetextfile(path, textlinesline, out.count, &out);
+    }
+    free(out.bytes);
+    free(out.starts);
+    return result;
+}
+
+// One line of an export file as read: its first LINEBUFSIZE - 1 bytes, its
+// whole length and what it must not hold. The line end (LF or CR LF) is not
+// part of it.
+struct rawline {
+    char text[LINEBUFSIZE];
+    size_t length;
+    bool haszero;
+    bool hasreturn;  // a carriage return inside the line, not before its line feed
+};
+
+// False at the end of the file (or on a read error) before any byte.
+bool readrawline(FILE* file, rawline* line) {
+    line->length = 0;
+    line->haszero = false;
+    line->hasreturn = false;
+    bool pendingreturn = false;
+    int c = getc(file);
+    if (c == EOF) return false;
+    for (; c != EOF && c != '\n'; c = getc(file)) {
+        if (pendingreturn) line->hasreturn = true;
+        pendingreturn = c == '\r';
+        if (pendingreturn) continue;
+        if (c == '\0') line->haszero = true;
+        if (line->length < (size_t)LINEBUFSIZE - 1) line->text[line->length] = (char)c;
+        line->length++;
+    }
+    size_t kept = line->length < (size_t)LINEBUFSIZE - 1 ? line->length : (size_t)LINEBUFSIZE - 1;
+    line->text[kept] = '\0';
+    return true;
+}
+
+// What is wrong with a data line that a list or the settings are to take;
+// NULL when nothing is.
+const char* datalineproblem(const rawline* line, char* reason, int reasonsize) {
+    if (line->length > (size_t)LINEBUFSIZE - 1) {
+        format(reason, reasonsize, "this line is %lu characters long; a data line holds at most %d", (unsigned long)line->length,
+               LINEBUFSIZE - 1);
+        return reason;
+    }
+    if (line->haszero) return "this line holds a zero byte, which a data file cannot keep";
+    if (line->hasreturn) return "this line holds a carriage return, which a data file cannot keep";
+    return NULL;
+}
+
+int sectionnamed(const char* text) {
+    if (strcmp(text, SETTINGSSECTION) == 0) return SETTINGS;
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (strcmp(text, LISTSECTIONS[kind]) == 0) return kind;
+    }
+    return -1;
+}
+
+const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : LISTSECTIONS[section]; }
+
+// Reads the open export file into data. 0, or 1 with what (and at which line,
+// 0 for the end of the file) in reason.
+int parseexport(FILE* file, alarmdata* data, int* lineno, char* reason, int reasonsize) {
+    rawline* line = (rawline*)malloc(sizeof(rawline));
+    if (line == NULL) {
+        format(reason, reasonsize, "there is not enough memory to read it");
+        return 1;
+    }
+    int current = -1;
+    bool seen[SECTIONS] = {};
+    int settingslines = 0;
+    char settings[2][LINEBUFSIZE];
+    const char* problem = NULL;
+    *lineno = 0;
+    while (problem == NULL && readrawline(file, line)) {
+        ++*lineno;
+        const char* text = line->text;
+        if (*lineno == 1) {
+            if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
+            if (strcmp(text, EXPORTFIRSTLINE) == 0 && line->length < (size_t)LINEBUFSIZE - 1) continue;
+            if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
+                format(reason, reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
+                       text + strlen(FORMATPREFIX));
+            } else {
+                format(reason, reasonsize, "its first line is not \"%s\": this is no Ruvello export", EXPORTFIRSTLINE);
+            }
+            problem = reason;
+            break;
+        }
+        if (text[0] == '[') {
+            int section = sectionnamed(text);
+            if (section < 0) {
+                format(reason, reasonsize,
+                       "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
+                       "[monthly alarms] and [annual alarms]",
+                       text);
+                problem = reason;
+            } else if (seen[section]) {
+                format(reason, reasonsize, "the section %s comes a second time", sectiontitle(section));
+                problem = reason;
+            }
+            seen[section >= 0 ? section : 0] = true;
+            current = section;
+            continue;
+        }
+        bool dataline = isdigit((unsigned char)text[0]);
+        if (current == SETTINGS) {
+            // Read as the panel reads the configuration file: the first two data
+            // lines count, every other line is a comment.
+            if (!dataline) continue;
+            problem = datalineproblem(line, reason, reasonsize);
+            if (problem == NULL && settingslines < 2) snprintf(settings[settingslines++], LINEBUFSIZE, "%s", text);
+            continue;
+        }
+        if (text[0] == '\0' || text[0] == '#') continue;
+        if (current < 0) {
+            problem = "only comments may stand before the first section";
+        } else if (!dataline) {
+            problem = "this line is neither an alarm (it would begin with a digit) nor a comment (empty or beginning "
+                      "with '#')";
+        } else {
+            problem = datalineproblem(line, reason, reasonsize);
+            if (problem == NULL && addline(&data->lists[current], text) != 0) problem = "there is not enough memory to read it";
+        }
+    }
+    free(line);
+    if (problem == NULL && *lineno == 0) problem = "it is empty: this is no Ruvello export";
+    for (int section = 0; problem == NULL && section < SECTIONS; section++) {
+        if (!seen[section]) {
+            format(reason, reasonsize, "the file ends without the section %s", sectiontitle(section));
+            problem = reason;
+            *lineno = 0;
+        }
+    }
+    if (problem != NULL) {
+        if (problem != reason) format(reason, reasonsize, "%s", problem);
+        return 1;
+    }
+    // The two data lines as the panel reads the configuration file's.
+    const char* lines[2] = {settings[0], settings[1]};
+    linelist given = {lines, settingslines, 0, 0};
+    advancevalues values;
+    readpanelconfig(&values, listdatalines, &given);
+    data->annualadvance = values.annual;
+    data->monthlyadvance = values.monthly;
+    return 0;
+}
+
+// A data file's bytes as they are, for putting them back.
+struct savedfile {
+    char path[PATHBUFSIZE];
+    bool present;
+    char* bytes;
+    size_t length;
+};
+
+int readbytes(savedfile* saved) {
+    saved->present = false;
+    saved->bytes = NULL;
+    saved->length = 0;
+    FILE* file = openforreading(saved->path);
+    if (file == NULL) return errno == ENOENT ? 0 : 1;
+    saved->present = true;
+    size_t capacity = 0;
+    bool failed = false;
+    for (;;) {
+        if (saved->length == capacity) {
+            size_t larger = capacity == 0 ? FIRSTCAPACITY : capacity * 2;
+            char* bytes = (char*)realloc(saved->bytes, larger);
+            if (bytes == NULL) {
+                failed = true;
+                break;
+            }
+            saved->bytes = bytes;
+            capacity = larger;
+        }
+        size_t got = fread(saved->bytes + saved->length, 1, capacity - saved->length, file);
+        saved->length += got;
+        if (got == 0) break;
+    }
+    if (ferror(file)) failed = true;
+    fclose(file);
+    return failed ? 1 : 0;
+}
+
+// Puts a data file back as it was before an import began.
+int putback(const savedfile* saved) {
+    if (!saved->present) return remove(saved->path) == 0 || errno == ENOENT ? 0 : 1;
+    return writerawfile(saved->path, saved->bytes, saved->length);
+}
+
+// The before-import copy of data in the state folder, made under a name not
+// yet taken. 0, or 1 with backup holding the name it was to have.
+int writebackup(const alarmdata* data, char* backup) {
+    time_t now = time(NULL);
+    struct tm local;
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char stamp[SHORTLINEBUFSIZE];
+    if (strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local) == 0) return 1;
+    for (int attempt = 1; attempt <= BACKUPTRIES; attempt++) {
+        char name[SHORTLINEBUFSIZE];
+        if (attempt == 1) format(name, sizeof name, "before-import-%s.txt", stamp);
+        else format(name, sizeof name, "before-import-%s-%d.txt", stamp, attempt);
+        if (getstatefilename(backup, name) != 0) return 1;
+        int result = writeexport(backup, data, true);
+        if (result != TEXTFILEEXISTS) return result;
+    }
+    return 1;
+}
+
+// The lines of mine, then those of theirs that mine does not hold.
+int mergelists(const textlines* mine, const textlines* theirs, textlines* merged, int* added) {
+    std::unordered_set<std::string_view> held;
+    for (int i = 0; i < mine->count; i++) {
+        if (addline(merged, lineat(mine, i)) != 0) return 1;
+        held.insert(lineat(mine, i));
+    }
+    *added = 0;
+    for (int i = 0; i < theirs->count; i++) {
+        if (held.count(lineat(theirs, i)) != 0) continue;
+        if (addline(merged, lineat(theirs, i)) != 0) return 1;
+        ++*added;
+    }
+    return 0;
+}
+
+// Replaces the four files with data, in the order of their loading; on a
+// failure puts back the ones already replaced. 0, or 1 with failed set.
+int replaceall(const alarmdata* data, savedfile* saved, char* failed) {
+    int done = 0;
+    int result = 0;
+    for (; done < SECTIONS && result == 0; done++) {
+        savedfile* file = &saved[done];
+        if (done == 0) {
+            result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance);
+        } else {
+            int kind = done - 1;
+            textlines* list = (textlines*)&data->lists[kind];
+            result = writealertlistfile(file->path, LISTDESCRIPTIONS[kind], textlinesline, list->count, list);
+        }
+        if (result != 0) memcpy(failed, file->path, PATHBUFSIZE);
+    }
+    if (result == 0) return 0;
+    // The failed file is unchanged or, when only its folder could not be synced,
+    // already new: it is put back too.
+    for (int i = done - 1; i >= 0; i--) {
+        if (putback(&saved[i]) != 0) {
+            fprintf(stderr, "Ruvello: cannot put back \"%s\" after the failed import\n", saved[i].path);
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+void initalarmdata(alarmdata* data) {
+    memset(data, 0, sizeof *data);
+    data->annualadvance = DEFAULTANNUALADVANCE;
+    data->monthlyadvance = DEFAULTMONTHLYADVANCE;
+}
+
+void freealarmdata(alarmdata* data) {
+    for (textlines& list : data->lists) {
+        free(list.bytes);
+        free(list.starts);
+    }
+    memset(data, 0, sizeof *data);
+}
+
+int addline(textlines* list, const char* text) {
+    size_t length = strlen(text) + 1;
+    if (list->used + length > list->capacity) {
+        size_t capacity = list->capacity == 0 ? FIRSTCAPACITY : list->capacity;
+        while (list->used + length > capacity) capacity *= 2;
+        char* bytes = (char*)realloc(list->bytes, capacity);
+        if (bytes == NULL) return 1;
+        list->bytes = bytes;
+        list->capacity = capacity;
+    }
+    if (list->count == list->room) {
+        int room = list->room == 0 ? FIRSTROOM : list->room * 2;
+        size_t* starts = (size_t*)realloc(list->starts, sizeof(size_t) * (size_t)room);
+        if (starts == NULL) return 1;
+        list->starts = starts;
+        list->room = room;
+    }
+    memcpy(list->bytes + list->used, text, length);
+    list->starts[list->count++] = list->used;
+    list->used += length;
+    return 0;
+}
+
+const char* lineat(const textlines* list, int index) { return list->bytes + list->starts[index]; }
+
+int exportdata(const char* path, int* counts, char* failed) {
+    alarmdata data;
+    initalarmdata(&data);
+    datalock lock;
+    int result = 1;
+    if (lockdatafiles(&lock) != 0) {
+        snprintf(failed, PATHBUFSIZE, "%s", path);
+        fprintf(stderr, "Ruvello: another program kept the data files locked\n");
+    } else {
+        result = readcurrentdata(&data, failed);
+        unlockdatafiles(&lock);
+    }
+    if (result == 0) {
+        result = writeexport(path, &data, false) == 0 ? 0 : 1;
+        if (result != 0) snprintf(failed, PATHBUFSIZE, "%s", path);
+        for (int kind = 0; kind < ALARMKINDS; kind++) counts[kind] = data.lists[kind].count;
+    }
+    freealarmdata(&data);
+    return result;
+}
+
+int readexportfile(const char* path, alarmdata* data, char* problem, int problemsize) {
+    initalarmdata(data);
+    FILE* file = openforreading(path);
+    if (file == NULL) {
+        format(problem, problemsize, "%s: this file cannot be read (%s)", path, strerror(errno));
+        return 2;
+    }
+    char reason[PROBLEMBUFSIZE];
+    int lineno = 0;
+    int result = parseexport(file, data, &lineno, reason, sizeof reason);
+    if (ferror(file)) {
+        format(problem, problemsize, "%s: this file cannot be read to its end", path);
+        result = 2;
+    } else if (result != 0 && lineno > 0) {
+        format(problem, problemsize, "%s, line %d: %s", path, lineno, reason);
+    } else if (result != 0) {
+        format(problem, problemsize, "%s: %s", path, reason);
+    }
+    fclose(file);
+    if (result != 0) freealarmdata(data);
+    return result;
+}
+
+int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
+    memset(outcome, 0, sizeof *outcome);
+    datalock lock;
+    if (lockdatafiles(&lock) != 0) return IMPORTNOTLOCKED;
+    savedfile saved[SECTIONS] = {};
+    alarmdata current;
+    alarmdata merged;
+    initalarmdata(&current);
+    initalarmdata(&merged);
+    int result = IMPORTDONE;
+    // The files as they are, whole, to put back, and as the panel reads them.
+    for (int i = 0; i < SECTIONS && result == IMPORTDONE; i++) {
+        int named = i == 0 ? getconfigfilename(saved[i].path) : LISTPATHS[i - 1](saved[i].path);
+        if (named != 0 || readbytes(&saved[i]) != 0) {
+            memcpy(outcome->failed, saved[i].path, PATHBUFSIZE);
+            result = IMPORTFILEFAILED;
+        }
+    }
+    if (result == IMPORTDONE && readcurrentdata(&current, outcome->failed) != 0) result = IMPORTFILEFAILED;
+    if (result == IMPORTDONE && writebackup(&current, outcome->backup) != 0) result = IMPORTNOBACKUP;
+    const alarmdata* next = data;
+    if (result == IMPORTDONE && merge) {
+        merged.annualadvance = current.annualadvance;
+        merged.monthlyadvance = current.monthlyadvance;
+        for (int kind = 0; kind < ALARMKINDS && result == IMPORTDONE; kind++) {
+            if (mergelists(&current.lists[kind], &data->lists[kind], &merged.lists[kind], &outcome->added[kind]) != 0) {
+                // Out of memory before anything changed: the copy is made, the files are as they were.
+                memcpy(outcome->failed, saved[kind + 1].path, PATHBUFSIZE);
+                result = IMPORTFILEFAILED;
+            }
+        }
+        next = &merged;
+    } else if (result == IMPORTDONE) {
+        for (int kind = 0; kind < ALARMKINDS; kind++) outcome->added[kind] = data->lists[kind].count;
+    }
+    if (result == IMPORTDONE && replaceall(next, saved, outcome->failed) != 0) result = IMPORTFILEFAILED;
+    unlockdatafiles(&lock);
+    for (savedfile& file : saved) free(file.bytes);
+    freealarmdata(&current);
+    freealarmdata(&merged);
+    return result;
+}
