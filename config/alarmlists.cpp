@@ -3,13 +3,17 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "dialogs.h"
+#include "diskwatch.h"
+#include "exchange.h"
 #include "fileformats.h"
+#include "instancelock.h"
 #include "window.h"
 
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +32,28 @@ const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too lon
 const char NODATEMESSAGE[] = "Cannot create a new alert. The date does not exist.";
 const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease provide a future time.";
 const char REMOVEQUESTION[] = "You are going to remove the selected item.\nAre you sure?";
+const char CHANGEDOUTSIDE[] = "The list was changed outside the panel and has been reloaded.";
+
+// Each list with its data file.
+struct listfile {
+    Fl_Hold_Browser** list;
+    int (*getpath)(char*);
+    const char* description;
+    int watched;  // its place in the panel's view of the disk
+};
+
+const listfile LISTFILES[] = {
+    {&single_browser, getsinglealertfilename, SINGLEDESCRIPTION, WATCHSINGLE},
+    {&monthly_browser, getmonthlyalertfilename, MONTHLYDESCRIPTION, WATCHMONTHLY},
+    {&annual_browser, getannualalertfilename, ANNUALDESCRIPTION, WATCHANNUAL},
+};
+
+const listfile* fileoflist(Fl_Hold_Browser* list) {
+    for (const listfile& file : LISTFILES) {
+        if (*file.list == list) return &file;
+    }
+    return NULL;
+}
 
 // True when snprintf's result says that all its text went into a buffer of size bytes.
 bool fits(int written, size_t size) { return written >= 0 && (size_t)written < size; }
@@ -163,10 +189,111 @@ bool reservesortspace(int count) {
     return true;
 }
 
-void createandsave(Fl_Hold_Browser* list, const char* line, void (*save)()) {
-    list->add(line);
-    save();
+// What a list's action does to its lines once the list is what is on disk.
+typedef void (*listaction)(Fl_Hold_Browser* list, void* argument);
+
+// The lines of the file at path, or 1 when it cannot be read (a missing file
+// holds none). file receives the open file's stamp.
+int readlistfile(const char* path, textlines* lines, int watched) {
+    FILE* file = openforreading(path);
+    if (file == NULL) {
+        if (errno != ENOENT) return 1;
+        notemissingfile(&panel_disk, watched);
+        return 0;
+    }
+    char line[LINEBUFSIZE];
+    bool failed = false;
+    while (!failed && readonedataline(file, line)) failed = addline(lines, line) != 0;
+    if (datareadfailed(file)) failed = true;
+    if (!failed) notereadfile(&panel_disk, watched, file);
+    fclose(file);
+    return failed ? 1 : 0;
 }
+
+// Reloads list from the file at path, the selection kept on the line of the
+// same text (of those, the one nearest its old place) and the view near where
+// it was. 1 when the file cannot be read; the list then stays as it was.
+int reloadlist(Fl_Hold_Browser* list, const char* path, int watched) {
+    textlines lines = {};
+    if (readlistfile(path, &lines, watched) != 0) {
+        free(lines.bytes);
+        free(lines.starts);
+        return 1;
+    }
+    int selected = list->value();
+    char text[LINEBUFSIZE] = "";
+    if (selected > 0) snprintf(text, sizeof text, "%s", list->text(selected));
+    int top = list->topline();
+    list->clear();
+    int chosen = 0;
+    for (int i = 0; i < lines.count; i++) {
+        list->add(lineat(&lines, i));
+        if (selected > 0 && strcmp(lineat(&lines, i), text) == 0 &&
+            (chosen == 0 || abs(i + 1 - selected) < abs(chosen - selected))) {
+            chosen = i + 1;
+        }
+    }
+    free(lines.bytes);
+    free(lines.starts);
+    if (top > list->size()) top = list->size();
+    if (top > 0) list->topline(top);
+    if (chosen > 0) list->select(chosen);
+    list->redraw();
+    return 0;
+}
+
+// Runs action on list against what is on disk, under the data files' lock:
+// the list is reloaded first when its file changed since the panel last read
+// or wrote it, then action changes it, and it is written at once. Ends the
+// program with the file error when the file cannot be read or written.
+void changelist(Fl_Hold_Browser* list, listaction action, void* argument) {
+    const listfile* file = fileoflist(list);
+    char path[PATHBUFSIZE];
+    if (file->getpath(path) != 0) displayfilefatalerrorandexit(path);
+    datalock lock;
+    if (lockdatafiles(&lock) != 0) {
+        // The user's change is not held back: another writer is stuck or the
+        // lock cannot be made, and the write itself stays atomic.
+        fprintf(stderr, "Ruvello: the data files could not be locked; saving all the same\n");
+    }
+    int failed = 0;
+    if (filechanged(&panel_disk, file->watched, path)) failed = reloadlist(list, path, file->watched);
+    if (failed == 0) {
+        if (action != NULL) action(list, argument);
+        failed = savedatebrowser(list, file->description, path);
+        if (failed == 0) notewrittenfile(&panel_disk, file->watched, path);
+    }
+    unlockdatafiles(&lock);
+    if (failed != 0) displayfilefatalerrorandexit(path);
+}
+
+void addlineaction(Fl_Hold_Browser* list, void* line) { list->add((const char*)line); }
+
+void sortaction(Fl_Hold_Browser* list, void* ascending) { sort_datebrowser(list, *(bool*)ascending); }
+
+// A line to remove: its text and where it stood when the user chose it.
+struct removal {
+    const char* text;
+    int place;
+    bool removed;
+};
+
+void removeaction(Fl_Hold_Browser* list, void* argument) {
+    removal* chosen = (removal*)argument;
+    int found = 0;
+    for (int i = 1; i <= list->size(); i++) {
+        if (strcmp(list->text(i), chosen->text) == 0 && (found == 0 || abs(i - chosen->place) < abs(found - chosen->place))) {
+            found = i;
+        }
+    }
+    if (found == 0) return;
+    list->remove(found);
+    chosen->removed = true;
+}
+
+void createline(Fl_Hold_Browser* list, const char* line) { changelist(list, addlineaction, (void*)line); }
+
+void sortlist(Fl_Hold_Browser* list, bool ascending) { changelist(list, sortaction, &ascending); }
 
 }  // namespace
 
@@ -223,43 +350,40 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending) {
 
 void remove_item(Fl_Hold_Browser* list) {
     int selected = list->value();
-    if (selected == 0) return;
-    if (askchoice(REMOVEQUESTION, NULL, "No", "Yes") == 2) list->remove(selected);
+    char text[LINEBUFSIZE] = "";
+    // The question lets the panel's check of the disk run meanwhile, so the
+    // line is afterwards found again by its text.
+    if (selected > 0) snprintf(text, sizeof text, "%s", list->text(selected));
+    removal chosen = {text, selected, false};
+    bool confirmed = selected > 0 && askchoice(REMOVEQUESTION, NULL, "No", "Yes") == 2;
+    // Without a line chosen or confirmed the file is still rewritten.
+    changelist(list, confirmed ? removeaction : NULL, &chosen);
+    if (confirmed && !chosen.removed) showalert(CHANGEDOUTSIDE);
 }
 
-void savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path) {
-    if (writealertlistfile(path, description, browserline, list->size(), list) != 0) displayfilefatalerrorandexit(path);
+int savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path) {
+    return writealertlistfile(path, description, browserline, list->size(), list);
 }
 
-void savesinglealertfile() {
-    char path[PATHBUFSIZE];
-    if (getsinglealertfilename(path) != 0) displayfilefatalerrorandexit(path);
-    savedatebrowser(single_browser, "data file for simple alarms", path);
-}
+void savesinglealertfile() { changelist(single_browser, NULL, NULL); }
 
-void savemonthlyalertfile() {
-    char path[PATHBUFSIZE];
-    if (getmonthlyalertfilename(path) != 0) displayfilefatalerrorandexit(path);
-    savedatebrowser(monthly_browser, "data file for monthly alarms", path);
-}
+void savemonthlyalertfile() { changelist(monthly_browser, NULL, NULL); }
 
-void saveannualalertfile() {
-    char path[PATHBUFSIZE];
-    if (getannualalertfilename(path) != 0) displayfilefatalerrorandexit(path);
-    savedatebrowser(annual_browser, "data file for annual alarms", path);
-}
+void saveannualalertfile() { changelist(annual_browser, NULL, NULL); }
 
 namespace {
 
-void loadalertlist(Fl_Hold_Browser* list, int (*getpath)(char*)) {
+void loadalertlist(const listfile& file) {
     char path[PATHBUFSIZE];
-    if (getpath(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
-    FILE* file = openforreading(path);
-    if (file == NULL) displayfilefatalerrorandexit(path);
+    if (file.getpath(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
+    FILE* opened = openforreading(path);
+    if (opened == NULL) displayfilefatalerrorandexit(path);
+    Fl_Hold_Browser* list = *file.list;
     char line[LINEBUFSIZE];
-    while (readonedataline(file, line)) list->add(line);
-    bool failed = datareadfailed(file);
-    fclose(file);
+    while (readonedataline(opened, line)) list->add(line);
+    bool failed = datareadfailed(opened);
+    if (!failed) notereadfile(&panel_disk, file.watched, opened);
+    fclose(opened);
     if (failed) {
         // A list read only in part is never shown, and so never saved back.
         list->clear();
@@ -270,9 +394,18 @@ void loadalertlist(Fl_Hold_Browser* list, int (*getpath)(char*)) {
 }  // namespace
 
 void loadalertlists() {
-    loadalertlist(single_browser, getsinglealertfilename);
-    loadalertlist(monthly_browser, getmonthlyalertfilename);
-    loadalertlist(annual_browser, getannualalertfilename);
+    for (const listfile& file : LISTFILES) loadalertlist(file);
+}
+
+int refreshalertlists() {
+    int reloaded = 0;
+    for (const listfile& file : LISTFILES) {
+        char path[PATHBUFSIZE];
+        if (file.getpath(path) != 0 || !filechanged(&panel_disk, file.watched, path)) continue;
+        // A file that cannot be read now is left to the next save, which reports it.
+        if (reloadlist(*file.list, path, file.watched) == 0) reloaded++;
+    }
+    return reloaded;
 }
 
 void cb_create_annual(Fl_Widget*, void*) {
@@ -290,7 +423,7 @@ void cb_create_annual(Fl_Widget*, void*) {
         showalert(refusal);
         return;
     }
-    createandsave(annual_browser, line, saveannualalertfile);
+    createline(annual_browser, line);
 }
 
 void cb_create_monthly(Fl_Widget*, void*) {
@@ -306,7 +439,7 @@ void cb_create_monthly(Fl_Widget*, void*) {
         showalert(refusal);
         return;
     }
-    createandsave(monthly_browser, line, savemonthlyalertfile);
+    createline(monthly_browser, line);
 }
 
 void cb_create_single(Fl_Widget*, void*) {
@@ -339,50 +472,23 @@ void cb_create_single(Fl_Widget*, void*) {
         showalert(refusal);
         return;
     }
-    createandsave(single_browser, line, savesinglealertfile);
+    createline(single_browser, line);
 }
 
-void cb_sort_asc_annual(Fl_Widget*, void*) {
-    sort_datebrowser(annual_browser, true);
-    saveannualalertfile();
-}
+void cb_sort_asc_annual(Fl_Widget*, void*) { sortlist(annual_browser, true); }
 
-void cb_sort_desc_annual(Fl_Widget*, void*) {
-    sort_datebrowser(annual_browser, false);
-    saveannualalertfile();
-}
+void cb_sort_desc_annual(Fl_Widget*, void*) { sortlist(annual_browser, false); }
 
-void cb_remove_annual(Fl_Widget*, void*) {
-    remove_item(annual_browser);
-    saveannualalertfile();
-}
+void cb_remove_annual(Fl_Widget*, void*) { remove_item(annual_browser); }
 
-void cb_sort_asc_monthly(Fl_Widget*, void*) {
-    sort_datebrowser(monthly_browser, true);
-    savemonthlyalertfile();
-}
+void cb_sort_asc_monthly(Fl_Widget*, void*) { sortlist(monthly_browser, true); }
 
-void cb_sort_desc_monthly(Fl_Widget*, void*) {
-    sort_datebrowser(monthly_browser, false);
-    savemonthlyalertfile();
-}
+void cb_sort_desc_monthly(Fl_Widget*, void*) { sortlist(monthly_browser, false); }
 
-void cb_remove_monthly(Fl_Widget*, void*) {
-    remove_item(monthly_browser);
-    savemonthlyalertfile();
-}
+void cb_remove_monthly(Fl_Widget*, void*) { remove_item(monthly_browser); }
 
-void cb_sort_asc_single(Fl_Widget*, void*) {
-    sort_datebrowser(single_browser, true);
-    savesinglealertfile();
-}
+void cb_sort_asc_single(Fl_Widget*, void*) { sortlist(single_browser, true); }
 
-void cb_sort_desc_single(Fl_Widget*, void*) {
-    sort_datebrowser(single_browser, false);
-    savesinglealertfile();
-}
+void cb_sort_desc_single(Fl_Widget*, void*) { sortlist(single_browser, false); }
 
-void cb_remove_single(Fl_Widget*, void*) {
-    remove_item(single_browser);
-    savesinglealertfile();
-}
+void cb_remove_single(Fl_Widget*, void*) { remove_item(single_browser); }

@@ -1,13 +1,6 @@
 // The three alarm lists: annual, monthly and simple ("single" in names).
 //
-// Each list widget is the only copy of its alarms in memory, and every change
-// is written through to the list's data file at once: the buttons of a tab run
-// the cb_ callbacks below, which create, sort or remove a line and then save
-// the list with its save...alertfile function. loadalertlists fills the lists
-// from their files once at start-up (the list half of initfiles). A message is
-// accepted when the whole line, date part included, fits in a data line. A
-// data file that cannot be used ends the program through
-// displayfilefatalerrorandexit (dialogs.h).
+int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
 #ifndef RUVELLO_ALARMLISTS_H
 #define RUVELLO_ALARMLISTS_H
 
@@ -28,11 +21,15 @@ void cb_sort_desc_single(Fl_Widget* widget, void* data);
 void cb_remove_single(Fl_Widget* widget, void* data);
 
 void sort_datebrowser(Fl_Hold_Browser* list, bool ascending);  // byte order of whole lines; equal lines keep their order
-void remove_item(Fl_Hold_Browser* list);   // asks, then removes the selected line; nothing when none is selected
-void savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path);  // returns only when written
-void savesinglealertfile();                // writes single_browser to "single_alerts.dat"
-void savemonthlyalertfile();               // writes monthly_browser to "monthly_alerts.dat"
-void saveannualalertfile();                // writes annual_browser to "annual_alerts.dat"
+// Asks, then removes the selected line (found again by its text) and saves the
+// list; a line no longer on disk is not removed, and the user is told so.
+// Without a selection or a "Yes" the list is saved as it is.
+void remove_item(Fl_Hold_Browser* list);
+int savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path);  // the writer's result, 0 written
+void savesinglealertfile();                // saves single_browser to "single_alerts.dat" (reloaded first if it changed on disk)
+void savemonthlyalertfile();               // likewise, monthly_browser to "monthly_alerts.dat"
+void saveannualalertfile();                // likewise, annual_browser to "annual_alerts.dat"
 void loadalertlists();                     // fills the simple, monthly and annual lists from their files
+int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
 
 #endif

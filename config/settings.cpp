@@ -3,25 +3,57 @@
 #include "alarmlists.h"
 #include "datafiles.h"
 #include "dialogs.h"
+#include "diskwatch.h"
 #include "fileformats.h"
+#include "instancelock.h"
 #include "window.h"
 
+#include <FL/Fl.H>
 #include <FL/Fl_Spinner.H>
+#include <cerrno>
 #include <cstdio>
+
+namespace {
+
+// Reads the configuration file at path as the panel reads it into values.
+// 0, or 1 when it cannot be read. A file that is not there gives the defaults.
+int readsettings(const char* path, advancevalues* values) {
+    FILE* file = openforreading(path);
+    if (file == NULL) {
+        if (errno != ENOENT) return 1;
+        values->annual = DEFAULTANNUALADVANCE;
+        values->monthly = DEFAULTMONTHLYADVANCE;
+        notemissingfile(&panel_disk, WATCHCONFIG);
+        return 0;
+    }
+    readpanelconfig(values, filedatalines, file);
+    bool failed = datareadfailed(file);
+    if (!failed) notereadfile(&panel_disk, WATCHCONFIG, file);
+    fclose(file);
+    return failed ? 1 : 0;
+}
+
+}  // namespace
 
 void loadsettings() {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
-    FILE* file = openforreading(path);
-    if (file == NULL) displayfilefatalerrorandexit(path);
     advancevalues values;
-    readpanelconfig(&values, filedatalines, file);
+    if (readsettings(path, &values) != 0) displayfilefatalerrorandexit(path);
     // Setting a spinner from code runs no callback: loading never writes the file.
     annual_day_adv->value(values.annual);
     monthly_day_adv->value(values.monthly);
-    bool failed = datareadfailed(file);
-    fclose(file);
-    if (failed) displayfilefatalerrorandexit(path);
+}
+
+bool refreshsettings(Fl_Widget* moved) {
+    char path[PATHBUFSIZE];
+    if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, WATCHCONFIG, path)) return false;
+    advancevalues values;
+    // A file that cannot be read now is left to the next save, which reports it.
+    if (readsettings(path, &values) != 0) return false;
+    if (moved != annual_day_adv) annual_day_adv->value(values.annual);
+    if (moved != monthly_day_adv) monthly_day_adv->value(values.monthly);
+    return true;
 }
 
 void initfiles() {
@@ -29,14 +61,32 @@ void initfiles() {
     loadalertlists();
 }
 
-void cb_save_settings(Fl_Widget*, void*) {
+void cb_save_settings(Fl_Widget* widget, void*) {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0) displayfilefatalerrorandexit(path);
+    datalock lock;
+    if (lockdatafiles(&lock) != 0) {
+        fprintf(stderr, "Ruvello: the data files could not be locked; saving all the same\n");
+    }
+    // The moved spinner keeps its new value; the other one takes the value on
+    // disk when the file changed since the panel last read or wrote it.
+    refreshsettings(widget);
     int annual = (int)annual_day_adv->value();
     int monthly = (int)monthly_day_adv->value();
-    if (writeconfigfile(path, annual, monthly) != 0) displayfilefatalerrorandexit(path);
+    int failed = writeconfigfile(path, annual, monthly);
+    if (failed == 0) notewrittenfile(&panel_disk, WATCHCONFIG, path);
+    unlockdatafiles(&lock);
+    if (failed != 0) displayfilefatalerrorandexit(path);
 }
 
-void cb_export(Fl_Widget*, void*) { showalert("Sorry, not implemented yet :-)"); }
+namespace {
 
-void cb_import(Fl_Widget*, void*) { showalert("Sorry, not implemented yet :-)"); }
+void cb_watch(void*) {
+    refreshsettings(NULL);
+    refreshalertlists();
+    Fl::repeat_timeout(WATCHINTERVAL, cb_watch);
+}
+
+}  // namespace
+
+void watchdatafiles() { Fl::add_timeout(WATCHINTERVAL, cb_watch); }

@@ -3,7 +3,10 @@
 // initfiles runs once, after the window is shown: it sets the two advance
 // spinners from "config.dat" and then loads the three lists (alarmlists.h).
 // From then on cb_save_settings, the callback of both spinners, rewrites the
-// configuration file with both values whenever either changes.
+// configuration file with both values whenever either changes, the other
+// value as it is on disk when the file changed outside the panel.
+// watchdatafiles, called once after initfiles, has the panel look every
+// WATCHINTERVAL seconds for data files changed on disk and reload them.
 #ifndef RUVELLO_SETTINGS_H
 #define RUVELLO_SETTINGS_H
 
@@ -14,8 +17,10 @@ class Fl_Widget;
 
 void initfiles();                                   // settings, then the simple, monthly and annual lists
 void loadsettings();                                // sets both advance spinners from the file; writes nothing
-void cb_save_settings(Fl_Widget* widget, void* data);  // writes both advance values
-void cb_export(Fl_Widget* widget, void* data);      // tells that exporting is not there yet
-void cb_import(Fl_Widget* widget, void* data);      // tells that importing is not there yet
+void cb_save_settings(Fl_Widget* widget, void* data);  // writes both advance values; widget: the spinner moved
+// Sets the spinners from the file when it changed on disk, all but moved (NULL
+// for none); true when it did.
+bool refreshsettings(Fl_Widget* moved);
+void watchdatafiles();                              // from now on, every WATCHINTERVAL seconds: the settings and lists reloaded that changed
 
 #endif
