@@ -1,6 +1,16 @@
 // The three alarm lists: annual, monthly and simple ("single" in names).
 //
-int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
+// Each list widget is the panel's copy of its alarms in memory, and every
+// change is written through to the list's data file at once: the buttons of a
+// tab run the cb_ callbacks below, which create, sort or remove a line and save
+// the list. Each save first looks at the disk, under the data files' lock:
+// when the list's file changed since the panel last read or wrote it (a hand
+// edit, an import), the list is reloaded and the user's action is applied to
+// what is on disk. loadalertlists fills the lists from their files at start-up
+// (the list half of initfiles); refreshalertlists, run every two seconds,
+// reloads the lists whose files changed. A message is accepted when the whole
+// line, date part included, fits in a data line. A data file that cannot be
+// used ends the program through displayfilefatalerrorandexit (dialogs.h).
 #ifndef RUVELLO_ALARMLISTS_H
 #define RUVELLO_ALARMLISTS_H
 

@@ -3,9 +3,11 @@
 #include "datafiles.h"
 #include "desktop.h"
 
+#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/fl_ask.H>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -16,6 +18,7 @@ const int DIALOGBUFSIZE = 4096;
 const int FATALBUFSIZE = PATHBUFSIZE + 128;
 
 dialoganswerer currentanswerer = NULL;
+fileanswerer currentfileanswerer = NULL;
 
 // Puts text into shown with '@' doubled. A text too long for the buffer (none
 // of ours is) is replaced by a short notice: half a text could end in a lone
@@ -29,6 +32,41 @@ void quote(const char* text, char* shown) {
 }  // namespace
 
 void setdialoganswerer(dialoganswerer answerer) { currentanswerer = answerer; }
+
+void setfileanswerer(fileanswerer answerer) { currentfileanswerer = answerer; }
+
+int choosefile(bool saving, const char* title, const char* proposed, char* path, int pathsize) {
+    if (currentfileanswerer != NULL) return currentfileanswerer(saving, proposed, path, pathsize);
+    Fl_Native_File_Chooser chooser;
+    chooser.title(title);
+    chooser.type(saving ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE : Fl_Native_File_Chooser::BROWSE_FILE);
+    if (saving) {
+        // The proposal is a folder and a name; the dialog asks before it
+        // lets a chosen file be replaced.
+        chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM | Fl_Native_File_Chooser::NEW_FOLDER);
+        char folder[DIALOGBUFSIZE];
+        int written = snprintf(folder, sizeof folder, "%s", proposed);
+        char* slash = strrchr(folder, '/');
+#ifdef _WIN32
+        char* backslash = strrchr(folder, '\\');
+        if (backslash != NULL && (slash == NULL || backslash > slash)) slash = backslash;
+#endif
+        if (written > 0 && written < (int)sizeof folder && slash != NULL) {
+            chooser.preset_file(slash + 1);
+            slash[1] = '\0';
+            chooser.directory(folder);
+        }
+    } else {
+        chooser.directory(proposed);
+    }
+    if (chooser.show() != 0 || chooser.filename() == NULL || chooser.filename()[0] == '\0') return 1;
+    int written = snprintf(path, (size_t)pathsize, "%s", chooser.filename());
+    if (written < 0 || written >= pathsize) {
+        showalert("The path of the chosen file is too long.");
+        return 1;
+    }
+    return 0;
+}
 
 void showalert(const char* text) {
     char shown[DIALOGBUFSIZE];
@@ -60,13 +98,28 @@ void showproductmessage(const char* text) {
     fl_message("%s - %s", "Ruvello", shown);
 }
 
+namespace {
+
+void composefatalerror(char* text, int size, const char* path) {
+    int written = snprintf(text, (size_t)size, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
+    if (written < 0 || written >= size) {
+        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
+        text[size - 1] = '\0';
+    }
+}
+
+}  // namespace
+
+void printfilefatalerror(const char* path) {
+    char text[FATALBUFSIZE];
+    composefatalerror(text, sizeof text, path);
+    fputs(text, stderr);
+    fflush(stderr);
+}
+
 void displayfilefatalerrorandexit(const char* path) {
     char text[FATALBUFSIZE];
-    int written = snprintf(text, sizeof text, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
-    if (written < 0 || written >= (int)sizeof text) {
-        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
-        text[sizeof text - 1] = '\0';
-    }
+    composefatalerror(text, sizeof text, path);
     fputs(text, stderr);
     fflush(stderr);
     // Without a display the toolkit's dialog would end the process with its own message.

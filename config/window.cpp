@@ -4,6 +4,7 @@
 #include "calendar.h"
 #include "desktop.h"
 #include "dialogs.h"
+#include "importexport.h"
 #include "instancelock.h"
 #include "settings.h"
 

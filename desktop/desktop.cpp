@@ -11,6 +11,8 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/x.H>
 #include <X11/Xlib.h>
+#include <fontconfig/fontconfig.h>
+#include <strings.h>
 #include "../resources/ruvello32.xpm"
 #include <cstdlib>
 #include <unistd.h>
@@ -79,5 +81,36 @@ void setwindowicon(Fl_Window* window) {
     static Fl_Pixmap pixmap(ruvello32_xpm);
     static Fl_RGB_Image image(&pixmap, FL_GRAY);
     window->icon(&image);
+#endif
+}
+
+bool usearialmetrics() {
+#ifdef _WIN32
+    // Windows has Arial itself, which the toolkit already uses.
+    return false;
+#else
+    // Font matching always finds some font; Liberation Sans is installed only
+    // when the match for its own name is that family.
+    const char family[] = "Liberation Sans";
+    if (!FcInit()) return false;
+    FcPattern* pattern = FcNameParse((const FcChar8*)family);
+    if (pattern == NULL) return false;
+    FcConfigSubstitute(NULL, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(NULL, pattern, &result);
+    FcChar8* found = NULL;
+    bool installed = match != NULL && FcPatternGetString(match, FC_FAMILY, 0, &found) == FcResultMatch &&
+                     strcasecmp((const char*)found, family) == 0;
+    if (match != NULL) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    if (!installed) return false;
+    // The toolkit's names for its Xft faces: the first character gives the
+    // style (' ' plain, 'B' bold, 'I' italic, 'P' bold italic).
+    Fl::set_font(FL_HELVETICA, " Liberation Sans");
+    Fl::set_font(FL_HELVETICA_BOLD, "BLiberation Sans");
+    Fl::set_font(FL_HELVETICA_ITALIC, "ILiberation Sans");
+    Fl::set_font(FL_HELVETICA_BOLD_ITALIC, "PLiberation Sans");
+    return true;
 #endif
 }

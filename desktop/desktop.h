@@ -4,6 +4,10 @@
 // when there is none, so every dialog is shown only after it gave true.
 // quoteforlabel doubles each '@' so that the toolkit shows a text as it is,
 // not as a symbol. setwindowicon gives a window the system's icon.
+// usearialmetrics, called before any window is built, draws the toolkit's
+// Helvetica faces in Liberation Sans where it is installed: the windows'
+// geometry was drawn for Arial, whose widths Liberation Sans shares, and the
+// toolkit's default sans font is wider, so labels would be cut.
 #ifndef RUVELLO_DESKTOP_H
 #define RUVELLO_DESKTOP_H
 
@@ -12,5 +16,6 @@ class Fl_Window;
 bool candisplay();                                      // true when dialogs and windows can be shown
 int quoteforlabel(const char* text, char* out, int outsize);  // 0: out holds text with '@' doubled; 1: out too small (out then empty)
 void setwindowicon(Fl_Window* window);                   // gives window the system's icon (call before show)
+bool usearialmetrics();                                  // true when Liberation Sans now draws Helvetica
 
 #endif

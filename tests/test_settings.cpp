@@ -1,5 +1,5 @@
 // The configuration tab: loading the two advance values with their limits,
-// writing them on every change, Export and Import, and the fatal paths.
+// writing them on every change, and the fatal paths.
 #include "config/configtest.h"
 
 #include "alarmlists.h"
@@ -76,17 +76,6 @@ TEST_F(Settings, EveryChangeOfEitherSpinnerWritesBothValuesAndLoadsBackTheSame) 
     loadsettings();
     EXPECT_EQ(annual_day_adv->value(), 30);
     EXPECT_EQ(monthly_day_adv->value(), 8);
-}
-
-TEST_F(Settings, ExportAndImportOnlySayTheyAreNotThereYet) {
-    cb_export(NULL, NULL);
-    cb_import(NULL, NULL);
-    ASSERT_EQ(dialogs.size(), 2u);
-    for (const dialogseen& seen : dialogs) {
-        EXPECT_EQ(seen.kind, DIALOGALERT);
-        EXPECT_EQ(seen.text, "Sorry, not implemented yet :-)");
-    }
-    EXPECT_EQ(system(("test -z \"$(ls -A '" + home->datafolder() + "')\"").c_str()), 0) << "no file is written";
 }
 
 TEST_F(Settings, ConfigurationThatCannotBeWrittenEndsTheProgramAtTheFirstChange) {

@@ -5,6 +5,7 @@
 #include "alarmlists.h"
 #include "dialogs.h"
 #include "instancelock.h"
+#include "importexport.h"
 #include "settings.h"
 #include "window.h"
 

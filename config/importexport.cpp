@@ -1,0 +1,210 @@
+#include "importexport.h"
+
+#include "alarmlists.h"
+#include "datafiles.h"
+#include "dialogs.h"
+#include "exchange.h"
+#include "settings.h"
+#include "window.h"
+
+#include <FL/Fl_Hold_Browser.H>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// Room for a message that names two paths.
+const int MESSAGEBUFSIZE = 3 * PATHBUFSIZE;
+// Room for one count sentence.
+const int COUNTSBUFSIZE = 160;
+
+const char USAGE[] =
+    "Usage: ruvelloconfig                       open the configuration panel\n"
+    "       ruvelloconfig --export FILE         write all alarms and settings to FILE\n"
+    "       ruvelloconfig --import FILE         replace all alarms and settings with FILE's\n"
+    "       ruvelloconfig --import FILE --merge add FILE's alarms to yours (settings kept)\n"
+    "       ruvelloconfig --help                show this text\n"
+    "Before an import changes anything, the current data is exported to the state\n"
+    "folder as before-import-<date>-<time>.txt; importing that file undoes the import.\n";
+
+// "3 simple, 1 monthly and 2 annual alarms".
+void describecounts(char* text, int size, const int* counts) {
+    int written = snprintf(text, (size_t)size, "%d simple, %d monthly and %d annual alarms", counts[KINDSINGLE],
+                           counts[KINDMONTHLY], counts[KINDANNUAL]);
+    if (written < 0 || written >= size) text[0] = '\0';
+}
+
+// Composes a message into text; a message cut short still ends in "...".
+void compose(char* text, const char* pattern, const char* first, const char* second, const char* third) {
+    int written = snprintf(text, MESSAGEBUFSIZE, pattern, first, second, third);
+    if (written < 0 || written >= MESSAGEBUFSIZE) strcpy(text + MESSAGEBUFSIZE - 4, "...");
+}
+
+int countsof(const alarmdata* data, int* counts) {
+    for (int kind = 0; kind < ALARMKINDS; kind++) counts[kind] = data->lists[kind].count;
+    return 0;
+}
+
+// The message after an import that was done.
+void describeimport(char* text, const char* path, bool merge, const importoutcome* outcome) {
+    char counts[COUNTSBUFSIZE];
+    describecounts(counts, sizeof counts, outcome->added);
+    const char* pattern = merge ? "Added %s from\n%s\nYour settings are kept.\n\nYour data as it was before is saved in\n%s\n"
+                                  "Import that file to undo this import."
+                                : "Imported %s and the two advance values from\n%s\n\nYour data as it was before is saved "
+                                  "in\n%s\nImport that file to undo this import.";
+    compose(text, pattern, counts, path, outcome->backup);
+}
+
+// The message of an import that changed nothing; NULL for IMPORTDONE and IMPORTFILEFAILED.
+void describerefusal(char* text, int result, const importoutcome* outcome) {
+    if (result == IMPORTNOBACKUP) {
+        compose(text, "Nothing has been imported: the copy of your current data could not be written to\n%s%s%s",
+                outcome->backup, "", "");
+    } else {
+        compose(text, "Nothing has been imported: another Ruvello program kept the data files busy.%s%s%s\n"
+                      "Please try again.", "", "", "");
+    }
+}
+
+// The home folder, for proposing where an export goes.
+const char* homefolder() {
+#ifdef _WIN32
+    const char* home = getenv("USERPROFILE");
+#else
+    const char* home = getenv("HOME");
+#endif
+    return home != NULL && home[0] != '\0' ? home : ".";
+}
+
+// Reloads every list and both spinners from the data files after an import.
+void showimporteddata() {
+    single_browser->clear();
+    monthly_browser->clear();
+    annual_browser->clear();
+    initfiles();
+}
+
+int commandexport(const char* path) {
+    int counts[ALARMKINDS];
+    char failed[PATHBUFSIZE];
+    if (exportdata(path, counts, failed) != 0) {
+        fprintf(stderr, "ruvelloconfig: nothing was exported: cannot %s \"%s\"\n",
+                strcmp(failed, path) == 0 ? "write" : "read", failed);
+        return 1;
+    }
+    char described[COUNTSBUFSIZE];
+    describecounts(described, sizeof described, counts);
+    fprintf(stderr, "Exported %s and the two advance values to \"%s\"\n", described, path);
+    return 0;
+}
+
+int commandimport(const char* path, bool merge) {
+    alarmdata data;
+    char problem[PROBLEMBUFSIZE];
+    if (readexportfile(path, &data, problem, sizeof problem) != 0) {
+        fprintf(stderr, "ruvelloconfig: nothing was imported: %s\n", problem);
+        return 1;
+    }
+    importoutcome outcome;
+    int result = importdata(&data, merge, &outcome);
+    freealarmdata(&data);
+    char message[MESSAGEBUFSIZE];
+    if (result == IMPORTDONE) {
+        describeimport(message, path, merge, &outcome);
+        fprintf(stderr, "%s\n", message);
+        return 0;
+    }
+    if (result == IMPORTFILEFAILED) {
+        // The panel's file error, without its dialog; the files are as they were.
+        printfilefatalerror(outcome.failed);
+        fputc('\n', stderr);
+        return 1;
+    }
+    describerefusal(message, result, &outcome);
+    fprintf(stderr, "ruvelloconfig: %s\n", message);
+    return 1;
+}
+
+}  // namespace
+
+void cb_export(Fl_Widget*, void*) {
+    time_t now = time(NULL);
+    char date[COUNTSBUFSIZE];
+    if (strftime(date, sizeof date, "%Y-%m-%d", localtime(&now)) == 0) date[0] = '\0';
+    char proposed[PATHBUFSIZE];
+    int written = snprintf(proposed, sizeof proposed, "%s/ruvello-%s.txt", homefolder(), date);
+    if (written < 0 || written >= (int)sizeof proposed) snprintf(proposed, sizeof proposed, "ruvello-%s.txt", date);
+    char path[PATHBUFSIZE];
+    if (choosefile(true, "Export all Ruvello data to", proposed, path, sizeof path) != 0) return;
+    int counts[ALARMKINDS];
+    char failed[PATHBUFSIZE];
+    char message[MESSAGEBUFSIZE];
+    if (exportdata(path, counts, failed) != 0) {
+        compose(message, "Nothing was exported: the file\n%s\ncannot be %s.%s", failed,
+                strcmp(failed, path) == 0 ? "written" : "read", "");
+        showalert(message);
+        return;
+    }
+    char described[COUNTSBUFSIZE];
+    describecounts(described, sizeof described, counts);
+    compose(message, "Exported %s and the two advance values to\n%s%s", described, path, "");
+    showproductmessage(message);
+}
+
+void cb_import(Fl_Widget*, void*) {
+    char path[PATHBUFSIZE];
+    if (choosefile(false, "Import Ruvello data from", homefolder(), path, sizeof path) != 0) return;
+    alarmdata data;
+    char problem[PROBLEMBUFSIZE];
+    char message[MESSAGEBUFSIZE];
+    if (readexportfile(path, &data, problem, sizeof problem) != 0) {
+        compose(message, "Nothing was imported. This file is no export that Ruvello can read:\n%s%s%s", problem, "", "");
+        showalert(message);
+        return;
+    }
+    int counts[ALARMKINDS];
+    countsof(&data, counts);
+    char described[COUNTSBUFSIZE];
+    describecounts(described, sizeof described, counts);
+    compose(message,
+            "The file\n%s\nholds %s and the two advance values.\n\n"
+            "Replace all your alarms and settings with the file's, or add the file's alarms to yours\n"
+            "(alarms you already have are not added twice, and your settings stay)?%s",
+            path, described, "");
+    int answer = askchoice(message, "Cancel", "Add to mine", "Replace all");
+    if (answer != 1 && answer != 2) {
+        freealarmdata(&data);
+        return;
+    }
+    bool merge = answer == 1;
+    importoutcome outcome;
+    int result = importdata(&data, merge, &outcome);
+    freealarmdata(&data);
+    if (result == IMPORTFILEFAILED) displayfilefatalerrorandexit(outcome.failed);
+    if (result != IMPORTDONE) {
+        describerefusal(message, result, &outcome);
+        showalert(message);
+        return;
+    }
+    showimporteddata();
+    describeimport(message, path, merge, &outcome);
+    showproductmessage(message);
+}
+
+int runcommandline(int argc, char** argv) {
+    if (argc < 2 || strncmp(argv[1], "--", 2) != 0) return NOTACOMMAND;
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(USAGE, stdout);
+        return 0;
+    }
+    if (argc == 3 && strcmp(argv[1], "--export") == 0) return commandexport(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "--import") == 0) return commandimport(argv[2], false);
+    if (argc == 4 && strcmp(argv[1], "--import") == 0 && strcmp(argv[3], "--merge") == 0) {
+        return commandimport(argv[2], true);
+    }
+    fprintf(stderr, "ruvelloconfig: unknown or incomplete options\n%s", USAGE);
+    return 1;
+}
