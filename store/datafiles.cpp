@@ -29,11 +29,7 @@ bool folderisusable(const char* folder) {
     size_t endinglength = strlen(FOLDERENDING);
     if (length < endinglength || strcmp(folder + length - endinglength, FOLDERENDING) != 0) return false;
 #ifndef _WIN32
-    const char* home = getenv("HOME");
-    if (home == NULL || home[0] == '\0') return false;
-    size_t homelength = strlen(home);
-    while (homelength > 1 && home[homelength - 1] == '/') homelength--;
-    if (strncmp(folder, home, homelength) != 0 || folder[homelength] != '/') return false;
+    if (!folderbelowhome(folder, getenv("HOME"))) return false;
 #endif
     return true;
 }
@@ -82,6 +78,15 @@ int createexclusive(const char* path) {
 
 }  // namespace
 
+bool folderbelowhome(const char* folder, const char* home) {
+    if (home == NULL || home[0] == '\0') return false;
+    // Without its closing slashes a home of "/" is empty, and every absolute
+    // folder lies below it.
+    size_t homelength = strlen(home);
+    while (homelength > 0 && home[homelength - 1] == '/') homelength--;
+    return strncmp(folder, home, homelength) == 0 && folder[homelength] == '/';
+}
+
 int getfilename(char* path, const char* name) {
     char folder[FOLDERBUFSIZE];
     memset(folder, 0, sizeof folder);
@@ -101,8 +106,14 @@ int getfilename(char* path, const char* name) {
         preferences.getUserdataPath(folder, sizeof folder);
     }
     bool usable = folderisusable(folder);
-    int written = snprintf(path, PATHBUFSIZE, "%s%s", folder, name);
-    if (written < 0 || written >= PATHBUFSIZE) usable = false;
+    // The folder and the name, or as much of them as fits, for a message.
+    size_t folderlength = strlen(folder);
+    size_t namelength = strlen(name);
+    if (folderlength + namelength >= (size_t)PATHBUFSIZE) usable = false;
+    size_t kept = folderlength < (size_t)PATHBUFSIZE - 1 ? folderlength : (size_t)PATHBUFSIZE - 1;
+    memcpy(path, folder, kept);
+    size_t room = (size_t)PATHBUFSIZE - 1 - kept;
+    memcpy(path + kept, name, namelength < room ? namelength : room);
 #ifndef _WIN32
     if (usable) makeprivate(folder);
 #endif

@@ -23,6 +23,7 @@ const int FOLDERBUFSIZE = 1024;
 // 1: the folder is unusable (cut short, not below HOME, or too long); path then
 //    holds as much of the would-be path as fits, for the caller's error message.
 int getfilename(char* path, const char* name);
+bool folderbelowhome(const char* folder, const char* home);  // true when folder lies inside home (a home of "/" holds every absolute folder)
 int getconfigfilename(char* path);        // as getfilename, for "config.dat"
 int getsinglealertfilename(char* path);   // as getfilename, for "single_alerts.dat"
 int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts.dat"

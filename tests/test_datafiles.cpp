@@ -88,6 +88,15 @@ TEST(DataFolder, AFolderCutShortTooLongOrOutsideHomeIsRefused) {
     EXPECT_EQ(0, getconfigfilename(path));
 }
 
+// An account whose home is the root folder keeps its data in /.fltk/: that is
+// below its home. (Checked on the rule itself: the test must not write to /.)
+TEST(DataFolder, EveryFolderLiesBelowAHomeOfRootAndNoneBelowANeighbour) {
+    EXPECT_TRUE(folderbelowhome("/.fltk/ruvello/config/", "/"));
+    EXPECT_TRUE(folderbelowhome("/home/jo/.fltk/ruvello/config/", "/home/jo//"));
+    EXPECT_FALSE(folderbelowhome("/home/joe/.fltk/ruvello/config/", "/home/jo"));
+    EXPECT_FALSE(folderbelowhome("/etc/fltk/ruvello/config/", ""));
+}
+
 TEST(CreateIfAbsent, ExistingFilesAreLeftUntouchedAndSilent) {
     scratchhome home;
     char path[PATHBUFSIZE];
