@@ -49,8 +49,9 @@ findfltksource() {
   if [ -n "${RUVELLO_FLTK_SOURCE:-}" ]; then
     origin=$RUVELLO_FLTK_SOURCE
     if [ ! -e "$origin" ]; then
+      # A source named but missing is a mistake to mend, not a lack to skip.
       echo "build-windows: RUVELLO_FLTK_SOURCE names $origin, which does not exist" >&2
-      return 3
+      return 1
     fi
   elif [ -e "$archive" ]; then
     origin=$(cd "$(dirname "$archive")" && pwd)/$(basename "$archive")
@@ -65,7 +66,7 @@ findfltksource() {
     fltksource=$(dirname "$(find "$fltk/src" -maxdepth 2 -name CMakeLists.txt -path '*/fltk*' | head -1)")
   else
     origin="$fltkrepository $fltktag"
-    log "no local FLTK source; cloning $origin"
+    echo "build-windows: no local FLTK source; cloning $origin" >&2
     if ! command -v git >/dev/null || \
        ! git clone -q --depth 1 --branch "$fltktag" "$fltkrepository" "$fltk/src/fltk" 2>"$fltk/clone.log"; then
       echo "build-windows: no FLTK source: RUVELLO_FLTK_SOURCE is not set, $archive does not exist and $fltkrepository ($fltktag) cannot be cloned (offline?)" >&2

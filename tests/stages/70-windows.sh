@@ -29,11 +29,17 @@ done
 
 started=$SECONDS
 status=0
-RUVELLO_WINDOWS_TESTS=ON bash scripts/build-windows.sh "$build" || status=$?
+errors=$(mktemp)
+RUVELLO_WINDOWS_TESTS=ON bash scripts/build-windows.sh "$build" 2>"$errors" || status=$?
 if [ "$status" -eq 3 ]; then
-  echo "skipped: no FLTK 1.3.8 source to build the Windows programs with (see the message above)"
+  # The build's last line says why there is no source.
+  echo "skipped: $(tail -n 1 "$errors" | sed 's/^build-windows: //')"
+  rm -f "$errors"
   exit 77
-elif [ "$status" -ne 0 ]; then
+fi
+cat "$errors" >&2
+rm -f "$errors"
+if [ "$status" -ne 0 ]; then
   echo "FAIL: the Windows build failed"
   exit 1
 fi
