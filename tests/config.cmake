@@ -3,7 +3,7 @@
 set(configtestsupport config/configtest.cpp)
 ruvello_gtest(config_window_tests test_window.cpp ${configtestsupport} LIBS ruvelloconfiglib LABELS config)
 ruvello_gtest(config_alarmlists_tests test_alarmlists.cpp ${configtestsupport} LIBS ruvelloconfiglib LABELS config)
-ruvello_gtest(config_settings_tests test_settings.cpp ${configtestsupport} LIBS ruvelloconfiglib LABELS config)
+ruvello_gtest(config_settings_tests test_settings.cpp test_exchangepanel.cpp ${configtestsupport} LIBS ruvelloconfiglib LABELS config)
 # The program itself, for the test that starts a second copy.
 add_dependencies(config_window_tests ruvelloconfig)
 

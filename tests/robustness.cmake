@@ -29,6 +29,6 @@ add_executable(recordingmsgbox robustness/recordingmsgbox.c)
 
 ruvello_gtest(robustness_tests robustness/test_writerfaults.cpp robustness/test_storebadfiles.cpp
               robustness/test_crashrace.cpp robustness/test_configrobust.cpp robustness/test_servicerobust.cpp
-              LIBS ruvellorobustsupport ruvelloservicecore LABELS robustness)
-add_dependencies(robustness_tests ruvellofaultshim robustwriter recordingmsgbox ruvelloservice configdriver)
+              robustness/test_importfaults.cpp LIBS ruvellorobustsupport ruvelloservicecore LABELS robustness)
+add_dependencies(robustness_tests ruvellofaultshim robustwriter recordingmsgbox ruvelloservice configdriver ruvelloconfig)
 

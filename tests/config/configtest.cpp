@@ -3,6 +3,7 @@
 #include "datafiles.h"
 #include "desktop.h"
 #include "dialogs.h"
+#include "diskwatch.h"
 #include "window.h"
 
 #include <FL/Fl_Browser.H>
@@ -41,6 +42,8 @@ void configtest::SetUp() {
     dialogs.clear();
     answers.clear();
     setdialoganswerer(recordinganswerer);
+    // A new panel has read nothing yet.
+    panel_disk = diskview();
     window = buildwindow(1);
 }
 

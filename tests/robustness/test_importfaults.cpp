@@ -1,0 +1,84 @@
+// The command-line import of the real ruvelloconfig when a replacement fails:
+// the third of the four files failing (fault library), and a file-size limit
+// that would once have killed the program with SIGXFSZ halfway through.
+#include "robustsupport.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const FILES[] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
+
+// Data files as a user may have left them by hand: every byte must come back.
+const std::string OLDFILES[] = {
+    "# mine\n12 days\n4\n",
+    "2031-01-02 09:05 - old simple\n",
+    "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
+    "12-24 - Buy the tree\n01-15 - b\n",
+};
+
+std::string config() { return bindir() + "/ruvelloconfig"; }
+
+void putoldfiles(const scratchhome& home) {
+    ASSERT_EQ(0, system(("mkdir -p '" + home.datafolder() + "'").c_str()));
+    for (int i = 0; i < 4; i++) ASSERT_TRUE(writewholefile(home.datafolder() + FILES[i], OLDFILES[i]));
+}
+
+// An export replacing every file, its simple list long enough to pass a small size limit.
+std::string importfile(const scratchhome& home, int simplelines) {
+    std::string bytes = "Ruvello export 1\n[settings]\n20\n5\n[simple alarms]\n";
+    for (int i = 0; i < simplelines; i++) bytes += "2032-03-04 05:06 - new simple alarm number " + std::to_string(i) + "\n";
+    bytes += "[monthly alarms]\n09 - new monthly\n[annual alarms]\n03-03 - new annual\n";
+    std::string path = home.home() + "/import.txt";
+    writewholefile(path, bytes);
+    return path;
+}
+
+void expectoldfilesalone(const scratchhome& home) {
+    for (int i = 0; i < 4; i++) EXPECT_EQ(OLDFILES[i], readwholefile(home.datafolder() + FILES[i])) << FILES[i];
+    EXPECT_EQ((std::vector<std::string>{FILES[3], FILES[0], FILES[2], FILES[1]}), folderentries(home.datafolder()));
+}
+
+}  // namespace
+
+// The copy of the data is made first (a link, no rename), then the files are
+// replaced in the order configuration, simple, monthly, annual: the third
+// rename, the monthly list's, fails. The two files already replaced get their
+// old bytes back, the file error names the monthly list, status 1.
+TEST(ImportFaults, AFailedThirdReplacementPutsBackTheFirstTwo) {
+    scratchhome home;
+    putoldfiles(home);
+    std::string log = home.home() + "/faults.log";
+    runresult run = runprogram({config(), "--import", importfile(home, 3)},
+                               {"LD_PRELOAD=" + faultshim(), withasanpreload(), "RUVELLO_FAULT_OP=rename",
+                                "RUVELLO_FAULT_NTH=3", "RUVELLO_FAULT_ERRNO=" + std::to_string(EIO),
+                                "RUVELLO_FAULT_LOG=" + log, "DISPLAY="},
+                               60);
+    ASSERT_TRUE(run.finished) << run.err;
+    EXPECT_EQ(1, run.status) << run.err;
+    EXPECT_EQ("injected rename #3\n", readwholefile(log));
+    EXPECT_NE(std::string::npos,
+              run.err.find("FATAL ERROR\nCannot create or access the following file\n   \"" + home.datafolder() +
+                           "monthly_alerts.dat\"")) << run.err;
+    expectoldfilesalone(home);
+    // The copy made before stays, for the user to import by hand.
+    EXPECT_EQ(1u, folderentries(home.home() + "/.local/state/ruvello").size());
+}
+
+// Under a file-size limit the new simple list cannot be written: the write
+// fails (the program ignores SIGXFSZ), the files are put back, status 1.
+TEST(ImportFaults, AFileSizeLimitFailsTheImportInsteadOfKillingIt) {
+    scratchhome home;
+    putoldfiles(home);
+    std::string path = importfile(home, 400);
+    runresult run = runprogram({"/usr/bin/prlimit", "--fsize=8192", config(), "--import", path}, {"DISPLAY="}, 60);
+    ASSERT_TRUE(run.finished) << run.err;
+    EXPECT_FALSE(run.signalled) << run.err;
+    EXPECT_EQ(1, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("single_alerts.dat\"")) << run.err;
+    expectoldfilesalone(home);
+}
