@@ -141,11 +141,11 @@ int main(int argc, char** argv) {
             clearschedulerstate(&state);
             launched = 0;
             double start = now();
-            runcycle(&state, 2026, 5, 16, "2026-05-16 10:00", countinglauncher);
+            runcycle(&state, 2026, 5, 16, "2026-05-16 10:00", 1778925600, countinglauncher);
             first.push_back(now() - start);
             announced = launched;
             start = now();
-            runcycle(&state, 2026, 5, 16, "2026-05-16 10:01", countinglauncher);
+            runcycle(&state, 2026, 5, 16, "2026-05-16 10:01", 1778925660, countinglauncher);
             later.push_back(now() - start);
             wc.push_back(timewc(folder));
         }

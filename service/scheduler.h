@@ -1,14 +1,22 @@
 // The reminder service's minute cycle: which alarms are due and when.
 //
-// main calls createdatafiles and initschedulerstate once, then runcycle with
-// the scheduler's state, today's date and the current minute stamp, then
-// waitfornextminute with that same stamp, for ever. Everything the scheduler
-// carries from one cycle to the next lives in the schedulerstate it is given,
-// so a test can run several services side by side and look into each. runcycle reads the configuration and the three alarm
-// lists afresh, announces simple alarms in their minute (late, once, when the
-// service passed over their minute) and monthly and annual alarms once a day
-// while their date lies in the advance window, through the launcher it is
-// given. Every fatal error ends the process from inside these functions.
+// main reads its options with readserviceoptions, calls createdatafiles and
+// initschedulerstate once, sets the state's catch-up limit and loads the
+// state saved by the previous run (statefile.h); then, for ever, it runs
+// runcycle with the state and one reading of the clock, saves the state when
+// runcycle asks for it, and calls waitfornextminute with the cycle's stamp.
+// Everything the scheduler carries from one cycle to the next lives in the
+// schedulerstate it is given, so a test can run several services side by
+// side and look into each.
+//
+// runcycle reads the configuration and the three alarm lists afresh. It
+// announces simple alarms in their minute, and every minute passed over since
+// the greatest minute scanned (a slow scan, a suspend, a stop of the service)
+// late, once, in the order of their minutes, within the catch-up limit; it
+// announces monthly and annual alarms once a day while their date lies in the
+// advance window, and after such a gap those whose date fell in it and that
+// were not seen on the last day scanned. Every fatal error ends the process
+// from inside these functions.
 #ifndef RUVELLO_SCHEDULER_H
 #define RUVELLO_SCHEDULER_H
 
@@ -17,6 +25,7 @@
 #include "linereader.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 // The two advance values, read anew from the configuration file each cycle
@@ -31,34 +40,89 @@ typedef bool (*notificationlauncher)(const char* line);
 
 // The configuration message, written to standard error without a line end.
 extern const char CONFIGMESSAGE[];
+
+// The catch-up limit in days: its default and its largest value; 0 turns catching up off.
+const int DEFAULTCATCHUPDAYS = 7;
+const int MOSTCATCHUPDAYS = 31;
+// A step back of the clock up to this many minutes (the end of daylight
+// saving) announces nothing again; a longer one is a correction.
+const long SMALLSTEPBACKMINUTES = 3 * 60;
+// With catching up off, a running service still takes a forward step of up
+// to this many minutes (a slow scan) as time that passed.
+const long SLOWSCANMINUTES = 5;
+
+// A set of whole lines, each a heap copy, keyed by its full text. It grows as
+// needed, so many alarms never fill it.
+struct linememory {
+    char** lines;
+    size_t capacity;
+    int count;
+};
+
+// A simple alarm line announced for a minute within SMALLSTEPBACKMINUTES up to
+// the greatest minute scanned, and how many of its copies were announced.
+struct keptline {
+    char* line;
+    int count;
+    int used;   // copies met again in the current cycle
+};
+
 // What the scheduler carries from one cycle to the next. initschedulerstate
 // makes it fresh; clearschedulerstate releases what it holds and makes it
 // fresh again (a restart of the service).
 struct schedulerstate {
-    // The day's memory: the monthly and annual lines announced on the current
-    // day, as a hash set of heap copies of whole lines keyed by their full
-    // text. It grows as needed, so many alarms never fill it.
-    char** notifiedlines;
-    size_t notifiedcapacity;
-    int notifiedcount;
-    // The current day: the date of the greatest minute scanned so far; -1 before the first cycle.
+    // The day's memory: the monthly and annual lines announced on the current day.
+    linememory notified;
+    // The current day: the date of the greatest minute scanned; -1 before the first cycle.
     int year;
     int month;
     int day;
-    // The greatest minute stamp scanned so far; simple alarms after it and at
-    // or before the cycle's stamp are due. Empty before the first cycle.
+    // The greatest minute stamp scanned so far, and the same moment as minutes
+    // since 1970 in UTC. Empty before the first cycle.
     char greatestscanned[STAMPBUFSIZE];
+    long long greatestutcminute;
+    // The minute of the previous cycle; below greatestscanned after the clock stepped back.
+    char lastscanned[STAMPBUFSIZE];
+    // The simple lines kept so that a minute the clock shows again announces nothing twice.
+    keptline* kept;
+    int keptcount;
+    int keptcapacity;
+    // Days of 24 hours that a forward step may span and still be caught up.
+    int catchupdays;
+    // False until the first cycle of this run: catching up turned off then
+    // scans only the current minute.
+    bool running;
+    // The configuration message is written once for each faulty content.
+    bool configfault;
+    uint64_t configfingerprint;
     // The three lists are read through this one block reader, one after the other.
     datalinereader listreader;
 };
 
+// 0: the arguments are empty or "--catch-up DAYS" with DAYS 0 to MOSTCATCHUPDAYS,
+// stored in days (DEFAULTCATCHUPDAYS without it); 1: anything else.
+int readserviceoptions(int argc, char** argv, int* days);
+// Minutes since 1970 of the minute that a stamp (or a simple alarm line)
+// begins with, as wall-clock time; only for texts that isrealstamp accepts.
+long long stampminutes(const char* stamp);
+// True when the first 16 characters of text are a minute that a clock can
+// show: a simple alarm line can fall between two scanned minutes only then,
+// just as only such a line can equal a scanned minute.
+bool isrealstamp(const char* text);
 void createdatafiles();                                        // returns only when all four data files exist
 void readconfigfile(servicesettings* settings, FILE* file);    // fills settings from the first two data lines of file
 bool isnotified(const schedulerstate* state, const char* line);  // true when line was announced on the current day
 void initschedulerstate(schedulerstate* state);                // no day, no minute, no announcement; holds no memory
-void clearschedulerstate(schedulerstate* state);               // releases the day's memory, then as initschedulerstate
-// One cycle at stamp on that date.
-void runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, notificationlauncher launcher);
+void clearschedulerstate(schedulerstate* state);               // releases what state holds, then as initschedulerstate
+// 0: line is in memory (as a copy); 1: memory for it could not be had.
+int remembernotified(linememory* memory, const char* line);
+// 0: line is kept with count copies announced; 1: memory for it could not be had.
+int keepsimpleline(schedulerstate* state, const char* line, int count);
+// One cycle at stamp on that date, utcseconds being the same moment in UTC
+// (seconds since 1970). True when the state should be saved now: something
+// was announced, or the day changed.
+bool runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, long long utcseconds,
+              notificationlauncher launcher);
 void waitfornextminute(const char* stamp);                     // returns once the local minute differs from stamp
 
 #endif

@@ -7,13 +7,15 @@ namespace {
 
 const int DAYSPERMONTH[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-void localnow(struct tm* broken) {
+// The local time of the present moment into broken; gives that moment.
+long long localnow(struct tm* broken) {
     time_t now = time(NULL);
 #ifdef _WIN32
     localtime_s(broken, &now);
 #else
     localtime_r(&now, broken);
 #endif
+    return (long long)now;
 }
 
 void formatstamp(const struct tm* broken, char* text) {
@@ -43,11 +45,12 @@ void getdate(int* year, int* month, int* day) {
     splitdate(&broken, year, month, day);
 }
 
-void getdateandstamp(int* year, int* month, int* day, char* stamp) {
+long long getdateandstamp(int* year, int* month, int* day, char* stamp) {
     struct tm broken;
-    localnow(&broken);
+    long long now = localnow(&broken);
     splitdate(&broken, year, month, day);
     formatstamp(&broken, stamp);
+    return now;
 }
 
 bool isleapyear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

@@ -15,7 +15,8 @@ const int STAMPLEN = 16;
 
 void gettimestamp(char* text);                  // text: the timestamp, then zeros to STAMPBUFSIZE
 void getdate(int* year, int* month, int* day);  // today's local date, month 1-12, day 1-31
-void getdateandstamp(int* year, int* month, int* day, char* stamp);  // getdate and gettimestamp at one same moment
+// getdate and gettimestamp at one same moment; gives that moment as seconds since 1970 in UTC.
+long long getdateandstamp(int* year, int* month, int* day, char* stamp);
 void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
 bool isleapyear(int year);                      // true for Gregorian leap years
 int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month

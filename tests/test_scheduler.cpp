@@ -2,6 +2,7 @@
 #include "datafiles.h"
 #include "notification.h"
 #include "scheduler.h"
+#include "statefile.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -50,19 +51,29 @@ protected:
     void TearDown() override { clearschedulerstate(&state); }
     // The service stopped and started again.
     void restart() { clearschedulerstate(&state); }
+    // The service saved its state, stopped, and started again from the saved state.
+    void restartfromsaved() {
+        std::string saved = home.home() + "/service.state";
+        ASSERT_EQ(0, savestatefile(&state, saved.c_str()));
+        restart();
+        ASSERT_EQ(STATELOADED, loadstatefile(&state, saved.c_str()));
+    }
     std::string path(const char* name) { return home.datafolder() + name; }
     void write(const char* name, const std::string& bytes) { ASSERT_TRUE(writewholefile(path(name), bytes)); }
     void config(int annual, int monthly) {
         write("config.dat", "# annual alarms advance\n" + std::to_string(annual) + "\n\n# monthly alarms advance\n" +
                                 std::to_string(monthly) + "\n");
     }
-    // One cycle at the stamp, its date taken from the stamp; what it announced.
-    std::vector<std::string> cycle(const std::string& stamp) {
+    // One cycle at the stamp, its date taken from the stamp, in UTC at the
+    // stamp itself or at utc; what it announced.
+    std::vector<std::string> cycle(const std::string& stamp, const std::string& utc = "") {
         announced.clear();
-        runcycle(&state, atoi(stamp.substr(0, 4).c_str()), atoi(stamp.substr(5, 2).c_str()), atoi(stamp.substr(8, 2).c_str()),
-                 stamp.c_str(), recordinglauncher);
+        long long seconds = stampminutes((utc.empty() ? stamp : utc).c_str()) * 60;
+        saverequested = runcycle(&state, atoi(stamp.substr(0, 4).c_str()), atoi(stamp.substr(5, 2).c_str()),
+                                 atoi(stamp.substr(8, 2).c_str()), stamp.c_str(), seconds, recordinglauncher);
         return announced;
     }
+    bool saverequested = false;
     // Runs cycles at 00:00 and 12:00 of every day from first on for days days;
     // gives the dates (YYYY-MM-DD) of the announcements, one per announcement.
     std::vector<std::string> rundays(int year, int month, int day, int days) {
@@ -208,7 +219,7 @@ TEST_F(Scheduler, ManyAnnouncementsInOneDayNeverStopTheService) {
     for (int i = 0; i < 3000; i++) lines += "05 - reminder " + std::to_string(i) + "\n";
     write("monthly_alerts.dat", lines);
     EXPECT_EQ(3000u, cycle("2026-05-05 10:00").size());
-    EXPECT_EQ(3000, state.notifiedcount);
+    EXPECT_EQ(3000, state.notified.count);
     EXPECT_TRUE(isnotified(&state, "05 - reminder 2999"));
     EXPECT_EQ(none, cycle("2026-05-05 10:01"));
     EXPECT_EQ(3000u, cycle("2026-06-04 00:00").size());
@@ -256,18 +267,214 @@ TEST_F(Scheduler, MinutesPassedOverAreAnnouncedLateAndOnce) {
     EXPECT_EQ(std::vector<std::string>{"2026-03-07 10:00 - e"}, cycle("2026-03-07 10:00"));
 }
 
-TEST_F(Scheduler, ClockCorrectionsScanOnlyTheNewMinute) {
-    write("single_alerts.dat", "2026-03-07 09:05 - a\n2026-03-07 12:00 - b\n2026-03-08 12:00 - c\n"
-                               "2026-03-09 12:00 - d\n2026-03-09 12:01 - e\n");
-    EXPECT_EQ(none, cycle("2026-03-07 04:00"));
-    // More than a day forward: what lies between is not caught up.
-    EXPECT_EQ(none, cycle("2026-03-08 04:01"));
-    // Exactly a day forward is still time that passed.
-    EXPECT_EQ(std::vector<std::string>{"2026-03-08 12:00 - c"}, cycle("2026-03-09 04:01"));
-    // More than three hours back: a correction, scanning goes on from there.
-    EXPECT_EQ(none, cycle("2026-03-08 12:01"));
-    EXPECT_EQ(std::vector<std::string>{"2026-03-09 12:00 - d"}, cycle("2026-03-09 12:00"));
-    EXPECT_EQ(std::vector<std::string>{"2026-03-09 12:01 - e"}, cycle("2026-03-09 12:01"));
+// The edges of the clock rules while running: a forward step of exactly the
+// catch-up limit is time that passed, a minute more is a correction; a step
+// back of exactly three hours repeats nothing, a minute more is a correction.
+TEST_F(Scheduler, ForwardStepsUpToTheLimitAreCaughtUpInMinuteOrderAndLongerOnesAreCorrections) {
+    // The file is not in time order: what is caught up comes in minute order.
+    write("single_alerts.dat", "2026-03-05 12:00 - c\n2026-03-01 12:00 - a\n2026-03-08 04:00 - d\n2026-03-03 08:00 - b\n"
+                               "2026-03-12 00:00 - skipped\n2026-03-15 04:01 - e\n2026-03-15 04:02 - f\n");
+    EXPECT_EQ(none, cycle("2026-03-01 04:00"));
+    EXPECT_EQ((std::vector<std::string>{"2026-03-01 12:00 - a", "2026-03-03 08:00 - b", "2026-03-05 12:00 - c",
+                                        "2026-03-08 04:00 - d"}),
+              cycle("2026-03-08 04:00"));
+    EXPECT_EQ(std::vector<std::string>{"2026-03-15 04:01 - e"}, cycle("2026-03-15 04:01"));
+    // Seven days and a minute after 04:01 of the 15th; "f" lies between and stays unannounced.
+    EXPECT_EQ(none, cycle("2026-03-22 04:02"));
+    write("single_alerts.dat", "2026-03-22 04:03 - next\n2026-03-22 04:05 - latest\n");
+    EXPECT_EQ((std::vector<std::string>{"2026-03-22 04:03 - next", "2026-03-22 04:05 - latest"}), cycle("2026-03-22 04:05"));
+    EXPECT_EQ(none, cycle("2026-03-22 01:05"));
+    EXPECT_EQ(none, cycle("2026-03-22 04:05"));
+    // Back three hours and a minute: a correction, after which those minutes come again.
+    EXPECT_EQ(none, cycle("2026-03-22 01:04"));
+    EXPECT_EQ((std::vector<std::string>{"2026-03-22 04:03 - next", "2026-03-22 04:05 - latest"}), cycle("2026-03-22 04:05"));
+
+    // With catching up off, a running service takes five minutes as a slow scan, six as a correction.
+    restart();
+    state.catchupdays = 0;
+    write("single_alerts.dat", "2026-03-22 10:03 - slow\n2026-03-22 10:08 - caught\n2026-03-22 10:12 - lost\n");
+    EXPECT_EQ(none, cycle("2026-03-22 10:00"));
+    EXPECT_EQ(std::vector<std::string>{"2026-03-22 10:03 - slow"}, cycle("2026-03-22 10:05"));
+    EXPECT_EQ(std::vector<std::string>{"2026-03-22 10:08 - caught"}, cycle("2026-03-22 10:10"));
+    EXPECT_EQ(none, cycle("2026-03-22 10:16"));
+}
+
+// A suspend over days: the monthly and annual lines whose date passed while
+// asleep and that the last day did not see come once in the first cycle,
+// with today's window and never twice; what the last day saw does not.
+TEST_F(Scheduler, MonthlyAndAnnualDatesPassedOverAreAnnouncedOnceUnlessTheLastDaySawThem) {
+    config(2, 1);
+    write("monthly_alerts.dat", "11 - seen in advance\n12 - passed\n14 - passed and due\n31 - no such day in April\n");
+    write("annual_alerts.dat", "04-10 - seen on its day\n04-13 - passed\n04-13 - passed\n04-16 - due\n");
+    EXPECT_EQ((std::vector<std::string>{"11 - seen in advance", "04-10 - seen on its day"}), cycle("2026-04-10 22:00"));
+    // Four days asleep; the monthly window of the 14th holds the 14th and 15th.
+    EXPECT_EQ((std::vector<std::string>{"12 - passed", "14 - passed and due", "04-13 - passed", "04-16 - due"}),
+              cycle("2026-04-14 08:00", "2026-04-14 06:00"));
+    EXPECT_TRUE(saverequested);
+    EXPECT_EQ(none, cycle("2026-04-14 08:01", "2026-04-14 06:01"));
+    EXPECT_FALSE(saverequested);
+}
+
+// The end of daylight saving in Berlin: the hour 02:00 to 02:59 is shown
+// twice. What was announced in it is not announced again, counted copy by
+// copy; a line added for a minute the clock shows again comes when it comes.
+TEST_F(Scheduler, TheRepeatedHourAnnouncesOnlyCopiesBeyondThoseAnnounced) {
+    write("single_alerts.dat", "2024-10-27 02:30 - twice\n2024-10-27 02:30 - twice\n2024-10-27 02:40 - once\n");
+    EXPECT_EQ((std::vector<std::string>{"2024-10-27 02:30 - twice", "2024-10-27 02:30 - twice"}),
+              cycle("2024-10-27 02:30", "2024-10-27 00:30"));
+    EXPECT_EQ(std::vector<std::string>{"2024-10-27 02:40 - once"}, cycle("2024-10-27 02:59", "2024-10-27 00:59"));
+    EXPECT_EQ(none, cycle("2024-10-27 02:00", "2024-10-27 01:00"));
+    write("single_alerts.dat", "2024-10-27 02:30 - twice\n2024-10-27 02:30 - twice\n2024-10-27 02:40 - once\n"
+                               "2024-10-27 02:30 - twice\n2024-10-27 02:35 - added\n2024-10-27 03:00 - after\n");
+    EXPECT_EQ(std::vector<std::string>{"2024-10-27 02:30 - twice"}, cycle("2024-10-27 02:30", "2024-10-27 01:30"));
+    EXPECT_EQ(std::vector<std::string>{"2024-10-27 02:35 - added"}, cycle("2024-10-27 02:58", "2024-10-27 01:58"));
+    EXPECT_EQ(std::vector<std::string>{"2024-10-27 03:00 - after"}, cycle("2024-10-27 03:00", "2024-10-27 02:00"));
+}
+
+// The configuration message comes when a fault is first found and again only
+// when the values read change, not every minute of an empty file.
+TEST_F(Scheduler, ConfigurationMessageIsWrittenOncePerChangeOfTheFile) {
+    auto message = [this](const char* stamp) {
+        testing::internal::CaptureStderr();
+        cycle(stamp);
+        return testing::internal::GetCapturedStderr() == CONFIGMESSAGE;
+    };
+    write("config.dat", "");
+    EXPECT_TRUE(message("2026-05-05 10:00"));
+    EXPECT_FALSE(message("2026-05-05 10:01"));
+    write("config.dat", "45\n3\n");
+    EXPECT_TRUE(message("2026-05-05 10:02"));
+    EXPECT_FALSE(message("2026-05-05 10:03"));
+    config(7, 3);
+    EXPECT_FALSE(message("2026-05-05 10:04"));
+    write("config.dat", "45\n3\n");
+    EXPECT_TRUE(message("2026-05-05 10:05"));
+}
+
+// A stop and a start: what was announced before the stop is never announced
+// again, and what fell while the service was stopped comes once.
+TEST_F(Scheduler, RestartKeepsTheDaysMemoryAndCatchesUpWhatFellWhileStopped) {
+    config(7, 1);
+    write("monthly_alerts.dat", "06 - seen in advance\n07 - fell while stopped\n09 - due after the start\n");
+    write("single_alerts.dat", "2026-05-05 10:00 - before the stop\n2026-05-05 10:00 - before the stop\n"
+                               "2026-05-08 07:00 - fell while stopped\n2026-05-06 23:00 - fell first\n");
+    EXPECT_EQ((std::vector<std::string>{"2026-05-05 10:00 - before the stop", "2026-05-05 10:00 - before the stop",
+                                        "06 - seen in advance"}),
+              cycle("2026-05-05 10:00"));
+    // The same minute and the same day: nothing again.
+    restartfromsaved();
+    EXPECT_EQ(none, cycle("2026-05-05 10:00"));
+    restartfromsaved();
+    EXPECT_EQ(none, cycle("2026-05-05 18:00"));
+    // Three days later: the simple alarms in minute order, then the monthly ones.
+    restartfromsaved();
+    EXPECT_EQ((std::vector<std::string>{"2026-05-06 23:00 - fell first", "2026-05-08 07:00 - fell while stopped",
+                                        "07 - fell while stopped", "09 - due after the start"}),
+              cycle("2026-05-08 18:00"));
+    // Catching up turned off: only the current minute, but the day's memory holds.
+    restartfromsaved();
+    state.catchupdays = 0;
+    write("single_alerts.dat", "2026-05-08 18:30 - while stopped\n2026-05-08 19:00 - now\n");
+    EXPECT_EQ(std::vector<std::string>{"2026-05-08 19:00 - now"}, cycle("2026-05-08 19:00"));
+}
+
+// The edges at a start: a saved minute exactly the limit back is caught up
+// from, a minute more is ignored; a saved minute up to three hours ahead is a
+// small step back that repeats nothing, further ahead in UTC a correction.
+TEST_F(Scheduler, SavedStateIsUsedWithinTheLimitAndTheSmallStepBack) {
+    write("single_alerts.dat", "2026-05-10 12:00 - within\n2026-05-08 10:00 - at the start\n");
+    EXPECT_EQ(std::vector<std::string>{"2026-05-08 10:00 - at the start"}, cycle("2026-05-08 10:00"));
+    restartfromsaved();
+    EXPECT_EQ(std::vector<std::string>{"2026-05-10 12:00 - within"}, cycle("2026-05-15 10:00"));
+    write("single_alerts.dat", "2026-05-20 12:00 - lost\n2026-05-22 10:01 - now\n");
+    restartfromsaved();
+    EXPECT_EQ(std::vector<std::string>{"2026-05-22 10:01 - now"}, cycle("2026-05-22 10:01"));
+
+    // The repeated hour across a restart: the kept copies hold.
+    write("single_alerts.dat", "2024-10-27 02:30 - twice\n2024-10-27 02:30 - twice\n");
+    restart();
+    EXPECT_EQ(2u, cycle("2024-10-27 02:30", "2024-10-27 00:30").size());
+    EXPECT_EQ(none, cycle("2024-10-27 02:59", "2024-10-27 00:59"));
+    restartfromsaved();
+    EXPECT_EQ(none, cycle("2024-10-27 02:29", "2024-10-27 01:29"));
+    EXPECT_EQ(none, cycle("2024-10-27 02:30", "2024-10-27 01:30"));
+    // Saved four hours ahead in UTC and local time: a correction, only the new minute.
+    restartfromsaved();
+    EXPECT_EQ(2u, cycle("2024-10-27 02:30", "2024-10-26 20:58").size());
+}
+
+// The file is ours, but a crash of the disk or a hand edit may leave
+// anything: whatever is not exactly what we write is ignored as a whole.
+TEST_F(Scheduler, StateFileRoundTripsAndAnythingMalformedIsUnreadable) {
+    config(7, 3);
+    write("monthly_alerts.dat", "05 - say \"hi\"\t%s\n");
+    write("single_alerts.dat", "2026-05-05 10:00 - kept\n2026-05-05 10:00 - kept\n2026-05-05 10:00 - kept\n");
+    cycle("2026-05-05 10:00", "2026-05-05 08:00");
+    std::string path = home.home() + "/service.state";
+    ASSERT_EQ(0, savestatefile(&state, path.c_str()));
+    std::string good = readwholefile(path);
+    EXPECT_EQ("ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified 05 - say \"hi\"\t%s\n"
+              "kept 3 2026-05-05 10:00 - kept\nend\n",
+              good);
+    restart();
+    ASSERT_EQ(STATELOADED, loadstatefile(&state, path.c_str()));
+    EXPECT_TRUE(isnotified(&state, "05 - say \"hi\"\t%s"));
+    ASSERT_EQ(1, state.keptcount);
+    EXPECT_EQ(3, state.kept[0].count);
+    // A path below a regular file cannot be written, and says so.
+    EXPECT_EQ(1, savestatefile(&state, (path + "/below").c_str()));
+
+    std::string cases[] = {
+        "",
+        "ruvello service state 2\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nend\n",
+        good.substr(0, good.size() - 4),                                  // cut before the end
+        good.substr(0, good.size() - 1),                                  // the last line end lost
+        good + "notified 06 - after the end\n",
+        "ruvello service state 1\nscanned 2026-02-30 10:00\nutc 2026-05-05 08:00\nend\n",
+        "ruvello service state 1\nutc 2026-05-05 08:00\nscanned 2026-05-05 10:00\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nkept 0 2026-05-05 10:00 - x\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nkept 99999999 2026-05-05 10:00 - x\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nkept 1 x\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified # comment\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified 05 - " + std::string(600, 'x') + "\nend\n",
+        std::string("ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified 05 - a\0b\nend\n", 78),
+    };
+    for (const std::string& bytes : cases) {
+        ASSERT_TRUE(writewholefile(path, bytes));
+        restart();
+        EXPECT_EQ(STATEUNREADABLE, loadstatefile(&state, path.c_str())) << bytes;
+        EXPECT_EQ('\0', state.greatestscanned[0]) << bytes;
+        EXPECT_EQ(0, state.notified.count) << bytes;
+        EXPECT_EQ(0, state.keptcount) << bytes;
+    }
+    // Line ends of Windows read as well; a missing file is no fault.
+    ASSERT_TRUE(writewholefile(path, "ruvello service state 1\r\nscanned 2026-05-05 10:00\r\nutc 2026-05-05 08:00\r\nend\r\n"));
+    EXPECT_EQ(STATELOADED, loadstatefile(&state, path.c_str()));
+    restart();
+    EXPECT_EQ(STATEMISSING, loadstatefile(&state, (home.home() + "/absent.state").c_str()));
+}
+
+TEST(SchedulerOptions, CatchUpTakesZeroToThirtyOneDaysAndNothingElse) {
+    struct { std::vector<const char*> args; int result; int days; } cases[] = {
+        {{"ruvelloservice"}, 0, 7},
+        {{"ruvelloservice", "--catch-up", "0"}, 0, 0},
+        {{"ruvelloservice", "--catch-up", "31"}, 0, 31},
+        {{"ruvelloservice", "--catch-up", "32"}, 1, 7},
+        {{"ruvelloservice", "--catch-up", "-1"}, 1, 7},
+        {{"ruvelloservice", "--catch-up", "3x"}, 1, 7},
+        {{"ruvelloservice", "--catch-up", ""}, 1, 7},
+        {{"ruvelloservice", "--catch-up"}, 1, 7},
+        {{"ruvelloservice", "--catchup", "3"}, 1, 7},
+        {{"ruvelloservice", "--catch-up", "3", "4"}, 1, 7},
+    };
+    for (auto& c : cases) {
+        int days = -1;
+        EXPECT_EQ(c.result, readserviceoptions((int)c.args.size(), const_cast<char**>(c.args.data()), &days))
+            << c.args.size() << " " << c.args.back();
+        if (c.result == 0) {
+            EXPECT_EQ(c.days, days) << c.args.back();
+        }
+    }
 }
 
 TEST_F(Scheduler, MinutesOfTheDaylightSavingGapAreAnnouncedAtItsEnd) {
@@ -325,7 +532,7 @@ TEST_F(Scheduler, FailedLaunchEndsTheServiceWithTheLaunchFailureMessage) {
     EXPECT_EXIT(
         {
             unsetenv("DISPLAY");
-            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", failinglauncher);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", 1777975200, failinglauncher);
         },
         testing::ExitedWithCode(1), "Ruvello cannot run \"ruvellomsgbox\"\n\n  Fatal error: the application is quitting.$");
 }
@@ -351,7 +558,7 @@ TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) 
             struct rlimit limit;
             limit.rlim_cur = limit.rlim_max = (rlim_t)pages * 4096 + 8 * 1024 * 1024;
             setrlimit(RLIMIT_AS, &limit);
-            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", quietlauncher);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 10:00", 1777975200, quietlauncher);
             exit(4);
         },
         testing::ExitedWithCode(1), "Ruvello - Out of memory error.\n\nPlease contact the author about this error:\n$");

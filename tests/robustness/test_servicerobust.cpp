@@ -191,7 +191,7 @@ TEST(Concurrency, TheServiceReadingCodeNeverSeesAPartialFile) {
             // Each cycle a first one, so the day's memory never hides a line.
             clearschedulerstate(&state);
             launchedlines.clear();
-            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", recordline);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", 1777982400, recordline);
             int version = listversion(launchedlines);
             cycles++;
             if (version < last) {
@@ -389,7 +389,7 @@ TEST(BadFiles, APipeOrADeviceInAListsPlaceStopsTheServiceAtItsNextCycle) {
             freopen(errors.c_str(), "w", stderr);
             static schedulerstate state;
             initschedulerstate(&state);
-            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", recordline);
+            runcycle(&state, 2026, 5, 5, "2026-05-05 12:00", 1777982400, recordline);
             _exit(0);
         }
         int status = 0;

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The real service while the local clock jumps: the start and the end of
 # daylight saving in Berlin, a suspend of two hours, a step back of an hour
-# and a correction of three days. Minutes passed over are announced once,
+# and a correction of ten days, beyond the catch-up limit of seven. Minutes passed over are announced once,
 # late; minutes shown twice are not announced again; a correction is not
 # caught up.
 export TZ=Europe/Berlin
@@ -40,7 +40,7 @@ TZ=UTC
 freshrun
 writefile single_alerts.dat "2026-05-16 10:00 - at the start" "2026-05-16 10:30 - during the suspend" \
     "2026-05-16 11:01 - in the hour shown twice" "2026-05-16 11:59 - just before waking" "2026-05-16 12:00 - on waking" \
-    "2026-05-18 10:00 - skipped by the correction" "2026-05-19 10:02 - after the correction"
+    "2026-05-18 10:00 - skipped by the correction" "2026-05-26 10:02 - after the correction"
 startservicestepped "2026-05-16 10:00:30" 30
 waitlines 1 20
 setclock "2026-05-16 12:00:30"
@@ -48,13 +48,13 @@ waitlines 5 20
 setclock "2026-05-16 11:00:30"
 # Long enough for the clock to pass 11:01 again.
 sleep 3
-setclock "2026-05-19 10:00:30"
+setclock "2026-05-26 10:00:30"
 waitlines 6 30
 sleep 1
 stopservice
 for line in "2026-05-16 10:00 - at the start" "2026-05-16 10:30 - during the suspend" \
     "2026-05-16 11:01 - in the hour shown twice" "2026-05-16 11:59 - just before waking" "2026-05-16 12:00 - on waking" \
-    "2026-05-19 10:02 - after the correction"; do
+    "2026-05-26 10:02 - after the correction"; do
     expectcount 1 "$line"
 done
 expectcount 0 "2026-05-18 10:00 - skipped by the correction"
