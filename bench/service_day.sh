@@ -15,7 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 unset DISPLAY
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run TZ=UTC
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/state TZ=UTC
 mkdir -p "$HOME/.fltk/ruvello/config" "$XDG_RUNTIME_DIR" "$work/bin"
 "$bin/bench_service" generate "$HOME/.fltk/ruvello/config" "$count"
 cp "$bin/ruvelloservice" "$work/bin/"

@@ -3,14 +3,17 @@
 // bytes), then three cycles run with a recording launcher:
 //   1. the first cycle, at the input's date and minute;
 //   2. the same minute again, which must announce nothing;
-//   3. a later minute, 1 to 3000 minutes on (a catch-up, or a clock
-//      correction beyond a day), perhaps on a later date.
+//   3. a later minute, 1 to 12000 minutes on (a catch-up, or a clock
+//      correction beyond the seven days of the catch-up limit), perhaps on a
+//      later date.
 // What is announced, and in what order, is checked against a plain account
-// of the service's decisions (behaviourmodel.h): a simple alarm in its minute (and, after the first cycle, each
-// minute passed over since, once, if the line names a real minute); a monthly
-// or annual line once a day while the window of today and the advance days
-// holds its day, or its month and day, read from its own columns; the day's
-// memory shared by both lists and kept within a date.
+// of the service's decisions (behaviourmodel.h): a simple alarm in its minute
+// (and, after the first cycle, each minute passed over since, once, in minute
+// order, if the line names a real minute); a monthly or annual line once a
+// day while the window of today and the advance days holds its day, or its
+// month and day, read from its own columns, and once after a gap when its
+// date passed and the last day did not see it; the day's memory shared by
+// both lists and kept within a date.
 #include "calendar.h"
 #include "datafiles.h"
 #include "datalinemodel.h"
@@ -18,7 +21,9 @@
 #include "fuzzsupport.h"
 #include "scheduler.h"
 
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <set>
 #include <string>
@@ -78,7 +83,14 @@ std::vector<std::string> cycle(const modeldate& date, const std::string& stamp) 
     int saved = dup(2);
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 2);
-    runcycle(&state, date.year, date.month, date.day, text, recordlaunch);
+    struct tm broken;
+    memset(&broken, 0, sizeof broken);
+    broken.tm_year = date.year - 1900;
+    broken.tm_mon = date.month - 1;
+    broken.tm_mday = date.day;
+    broken.tm_hour = (int)modelfield(stamp, 11, 2);
+    broken.tm_min = (int)modelfield(stamp, 14, 2);
+    runcycle(&state, date.year, date.month, date.day, text, (long long)timegm(&broken), recordlaunch);
     fflush(stderr);
     dup2(saved, 2);
     close(saved);
@@ -102,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     date.month = 1 + data[2] % 12;
     date.day = 1 + data[3] % modeldaysinmonth(date.year, date.month);
     int minute = (data[4] % 24) * 60 + data[5] % 60;
-    int later = 1 + (data[6] | data[7] << 8) % 3000;
+    int later = 1 + (data[6] | data[7] << 8) % 12000;
     // The rest: configuration, simple, monthly and annual files, split at 0x1e.
     std::string parts[4];
     int part = 0;
@@ -141,15 +153,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string third = stampof(laterdate, laterminute);
     expected.clear();
-    bool corrected = later > 24 * 60;
+    bool corrected = later > 7 * 24 * 60;
     for (const std::string& line : lines[1]) {
         bool due = corrected ? line.size() >= 16 && compare16(line, third) == 0
                              : compare16(line, first) > 0 && compare16(line, third) <= 0 && isrealminute(line);
         if (due) expected.push_back(line);
     }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return a.substr(0, 16) < b.substr(0, 16); });
     if (!(laterdate == date)) {
+        std::vector<modeldate> passed;
+        if (!corrected) {
+            for (modeldate walk = date; !(walk == laterdate); walk = modelnextday(walk)) passed.push_back(walk);
+        }
+        std::set<std::string> seen = memory;
         memory.clear();
-        modellists(laterdate, settings, lines[2], lines[3], &memory, &expected);
+        modellists(laterdate, settings, lines[2], lines[3], &memory, &expected, passed, seen);
     }
     fuzzcheck(cycle(laterdate, third) == expected);
     return 0;

@@ -70,10 +70,14 @@ inline settingsmodel modelsettings(const std::vector<std::string>& lines) {
 }
 
 // Appends to expected the monthly, then the annual lines due on date, in file
-// order, leaving out those already in memory (which they then join).
+// order, leaving out those already in memory (which they then join). With
+// passed dates given (the days from the last day scanned up to the day
+// before date), a line whose date is among them is due too, unless seen (the
+// last day's memory) holds it.
 inline void modellists(const modeldate& date, const settingsmodel& settings, const std::vector<std::string>& monthly,
                        const std::vector<std::string>& annual, std::set<std::string>* memory,
-                       std::vector<std::string>* expected) {
+                       std::vector<std::string>* expected, const std::vector<modeldate>& passed = {},
+                       const std::set<std::string>& seen = {}) {
     std::vector<modeldate> monthwindow;
     std::vector<modeldate> yearwindow;
     modeldate walk = date;
@@ -86,6 +90,7 @@ inline void modellists(const modeldate& date, const settingsmodel& settings, con
         long day = modelfield(line, 0, 2);
         bool due = false;
         for (const modeldate& each : monthwindow) due = due || each.day == day;
+        for (const modeldate& each : passed) due = due || (each.day == day && seen.count(line) == 0);
         if (due && memory->insert(line).second) expected->push_back(line);
     }
     for (const std::string& line : annual) {
@@ -93,6 +98,9 @@ inline void modellists(const modeldate& date, const settingsmodel& settings, con
         long day = modelfield(line, 3, 2);
         bool due = false;
         for (const modeldate& each : yearwindow) due = due || (each.month == month && each.day == day);
+        for (const modeldate& each : passed) {
+            due = due || (each.month == month && each.day == day && seen.count(line) == 0);
+        }
         if (due && memory->insert(line).second) expected->push_back(line);
     }
 }

@@ -1,10 +1,10 @@
 # Shared by the end-to-end scripts of the reminder service; sourced with the
-# build's bin folder as $1. Gives each script a temporary HOME and
-# XDG_RUNTIME_DIR, a copy of the service in a folder of its own beside a
-# recording ruvellomsgbox (the service looks beside its executable first, and
-# /proc/self/exe resolves links, so the binary is copied), and helpers to run
-# the service under a sped-up fake clock. No display: no fatal error waits
-# for a click.
+# build's bin folder as $1. Gives each script a temporary HOME,
+# XDG_RUNTIME_DIR and XDG_STATE_HOME (where the service keeps its state), a
+# copy of the service in a folder of its own beside a recording ruvellomsgbox
+# (the service looks beside its executable first, and /proc/self/exe
+# resolves links, so the binary is copied), and helpers to run the service
+# under a sped-up fake clock. No display: no fatal error waits for a click.
 set -u
 bin=$1
 faketimelib=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
@@ -16,7 +16,7 @@ cleanup() {
 }
 trap cleanup EXIT
 unset DISPLAY
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run TZ=${TZ:-UTC}
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/state TZ=${TZ:-UTC}
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 data=$HOME/.fltk/ruvello/config
