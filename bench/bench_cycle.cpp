@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
         initschedulerstate(&state);
         launched = 0;
         auto start = std::chrono::steady_clock::now();
-        runcycle(&state, 2026, 5, 17, "2026-05-17 09:00", countinglauncher);
+        runcycle(&state, 2026, 5, 17, "2026-05-17 09:00", 1779008400, countinglauncher);
         auto middle = std::chrono::steady_clock::now();
-        runcycle(&state, 2026, 5, 17, "2026-05-17 09:01", countinglauncher);
+        runcycle(&state, 2026, 5, 17, "2026-05-17 09:01", 1779008460, countinglauncher);
         auto end = std::chrono::steady_clock::now();
         clearschedulerstate(&state);
         first.push_back(milliseconds(start, middle));
