@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "%s\n", line);
         return 1;
     }
+    usearialmetrics();
     Fl_Window* window = buildmessagewindow(line);
     showabove(window);
     return Fl::run();

@@ -3,6 +3,7 @@
 #include "config/configtest.h"
 
 #include "alarmlists.h"
+#include "desktop.h"
 #include "dialogs.h"
 #include "instancelock.h"
 #include "importexport.h"
@@ -19,8 +20,10 @@
 #include <FL/Fl_Spinner.H>
 #include <FL/Fl_Tabs.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <cstring>
@@ -296,4 +299,38 @@ TEST_F(ConfigWindow, SecondProgramEndsWithStatusZeroWhileTheFirstRunsOn) {
     EXPECT_EQ(waitpid(first, &status, WNOHANG), 0) << "the first panel must still run";
     kill(first, SIGTERM);
     waitpid(first, &status, 0);
+}
+
+// With the fonts the window's geometry was drawn for, every line of every
+// text box ends before the widget to its right on the same row, and within
+// the page: nothing is cut ("Here you can", "for monthly alerts:").
+TEST_F(ConfigWindow, EveryTextEndsBeforeTheWidgetToItsRight) {
+    if (!usearialmetrics()) GTEST_SKIP() << "Liberation Sans is not installed";
+    Fl_Tabs* tabs = (Fl_Tabs*)window->child(0);
+    for (int p = 0; p < tabs->children(); p++) {
+        Fl_Group* page = (Fl_Group*)tabs->child(p);
+        for (int i = 0; i < page->children(); i++) {
+            Fl_Widget* box = page->child(i);
+            if (typeid(*box) != typeid(Fl_Box) || box->label() == NULL) continue;
+            fl_font(box->labelfont(), box->labelsize());
+            int widest = 0;
+            std::string text = box->label();
+            for (size_t at = 0; at <= text.size();) {
+                size_t end = text.find('\n', at);
+                if (end == std::string::npos) end = text.size();
+                widest = std::max(widest, (int)fl_width(text.substr(at, end - at).c_str()));
+                at = end + 1;
+            }
+            int limit = page->x() + page->w() - 10;
+            for (int j = 0; j < page->children(); j++) {
+                Fl_Widget* other = page->child(j);
+                bool samerow = other->y() < box->y() + box->h() && box->y() < other->y() + other->h();
+                if (other != box && samerow && other->x() > box->x() && typeid(*other) != typeid(Fl_Box)) {
+                    limit = std::min(limit, other->x());
+                }
+            }
+            // A label inside and at the left stands 3 pixels in from the box's frame.
+            EXPECT_LE(box->x() + Fl::box_dx(box->box()) + 3 + widest, limit) << text;
+        }
+    }
 }
