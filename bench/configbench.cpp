@@ -8,6 +8,10 @@
 //    the long lists take at most 1.5 times the empty start-up.
 // 2. Sorting a list of 10,000 and of 100,000 lines against loading the same
 //    lines from their file into the list. Target: sorting takes no longer.
+// 3. Export and import from the command line (ruvelloconfig --export FILE,
+//    --import FILE) of the same 10,000 alarms of each kind, each a fresh
+//    process timed from its start to its end, beside the panel's start-up
+//    with those lists from part 1.
 //
 // Usage: configbench [rounds]   (under an X server; DISPLAY must be set)
 #include "alarmlists.h"
@@ -27,6 +31,7 @@
 #include <ctime>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,7 +162,13 @@ startuptime runstartup(const char* self, const std::string& home) {
     return result;
 }
 
-void benchstartup(const char* self, const std::string& root, int rounds) {
+// The medians of the start-up with 10,000 lines per list, for part 3.
+struct startupmedians {
+    double whole;
+    double cpu;
+};
+
+startupmedians benchstartup(const char* self, const std::string& root, int rounds) {
     std::string empty = makehome(root, "empty", 0);
     std::string full = makehome(root, "full", STARTUPLINES);
     std::vector<double> times[2][3];
@@ -184,6 +195,62 @@ void benchstartup(const char* self, const std::string& root, int rounds) {
                fulltime / emptytime, fulltime / emptytime <= 1.5 ? "met" : "MISSED");
     }
     printf("  target: ratio at most 1.50\n\n");
+    return {median(times[1][0]), median(times[1][2])};
+}
+
+// Runs ruvelloconfig with arguments in home, its messages dropped; gives the
+// wall seconds from its start to its end and its CPU seconds.
+void runcommand(const std::string& program, const std::vector<std::string>& arguments, const std::string& home,
+                double* wall, double* cpu) {
+    double started = now();
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
+        setenv("XDG_STATE_HOME", (home + "/state").c_str(), 1);
+        if (freopen("/dev/null", "w", stderr) == NULL) _exit(127);
+        std::vector<char*> argv = {(char*)program.c_str()};
+        for (const std::string& argument : arguments) argv.push_back((char*)argument.c_str());
+        argv.push_back(NULL);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage;
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "ruvelloconfig %s failed (status %d)\n", arguments[0].c_str(), status);
+        exit(2);
+    }
+    *wall = now() - started;
+    *cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
+void benchexchange(const char* self, const std::string& root, const startupmedians& startup, int rounds) {
+    std::string program = self;
+    program = program.substr(0, program.rfind('/') + 1) + "ruvelloconfig";
+    std::string home = root + "/full";
+    std::string exported = root + "/export.txt";
+    std::vector<double> times[2][2];
+    for (int round = 0; round < rounds; round++) {
+        double wall, cpu;
+        runcommand(program, {"--export", exported}, home, &wall, &cpu);
+        times[0][0].push_back(wall);
+        times[0][1].push_back(cpu);
+        // The export brought back whole: every file is replaced, a copy made first.
+        runcommand(program, {"--import", exported}, home, &wall, &cpu);
+        times[1][0].push_back(wall);
+        times[1][1].push_back(cpu);
+    }
+    printf("\nExport and import of 10,000 alarms of each kind, each a process of its own (medians of %d runs)\n",
+           rounds);
+    printf("  %-40s %12s %12s %14s\n", "", "wall", "CPU", "vs start-up");
+    printf("  %-40s %9.1f ms %9.1f ms\n", "panel start-up with the same lists", startup.whole * 1e3, startup.cpu * 1e3);
+    const char* rows[] = {"ruvelloconfig --export FILE", "ruvelloconfig --import FILE (replace)"};
+    for (int row = 0; row < 2; row++) {
+        double wall = median(times[row][0]);
+        printf("  %-40s %9.1f ms %9.1f ms %14.2f\n", rows[row], wall * 1e3, median(times[row][1]) * 1e3,
+               wall / startup.whole);
+    }
 }
 
 void benchsorting(const std::string& root) {
@@ -265,8 +332,9 @@ int main(int argc, char** argv) {
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return 2;
     self[length] = '\0';
-    benchstartup(self, root, rounds);
+    startupmedians startup = benchstartup(self, root, rounds);
     benchsorting(root);
+    benchexchange(self, root, startup, rounds);
     std::string command = "rm -rf '" + root + "'";
     return system(command.c_str()) == 0 ? 0 : 1;
 }
