@@ -15,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 #include <string_view>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <unordered_set>
 
 const char EXPORTFIRSTLINE[] = "Ruvello export 1";
@@ -113,6 +115,27 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
         }
     }
     return 0;
+}
+
+// True when path names one of the four data files (an export written there
+// would replace the data with its own text).
+bool isadatafile(const char* path) {
+    char datapath[PATHBUFSIZE];
+    for (int i = 0; i < SECTIONS; i++) {
+        if ((i == 0 ? getconfigfilename(datapath) : LISTPATHS[i - 1](datapath)) != 0) continue;
+#ifdef _WIN32
+        if (_stricmp(path, datapath) == 0) return true;
+#else
+        struct stat chosen;
+        struct stat data;
+        if (strcmp(path, datapath) == 0) return true;
+        if (stat(path, &chosen) == 0 && stat(datapath, &data) == 0 && chosen.st_dev == data.st_dev &&
+            chosen.st_ino == data.st_ino) {
+            return true;
+        }
+#endif
+    }
+    return false;
 }
 
 // Writes data as an export to path; exclusive: never over an existing file.
@@ -436,7 +459,7 @@ int exportdata(const char* path, int* counts, char* failed) {
         unlockdatafiles(&lock);
     }
     if (result == 0) {
-        result = writeexport(path, &data, false) == 0 ? 0 : 1;
+        result = !isadatafile(path) && writeexport(path, &data, false) == 0 ? 0 : 1;
         if (result != 0) snprintf(failed, PATHBUFSIZE, "%s", path);
         for (int kind = 0; kind < ALARMKINDS; kind++) counts[kind] = data.lists[kind].count;
     }

@@ -62,7 +62,8 @@ const int PROBLEMBUFSIZE = 1024;
 // 0: path holds an export of the data on disk now; counts (ALARMKINDS of them)
 // receive how many alarms of each kind it holds. 1: a data file could not be
 // read (failed then holds its path) or the export could not be written
-// (failed then holds path); the data files are never changed by an export.
+// (failed then holds path; also when path is one of the data files); the data
+// files are never changed by an export.
 int exportdata(const char* path, int* counts, char* failed);
 
 // 0: data holds the file's settings and alarms (the caller frees it).

@@ -69,6 +69,11 @@ TEST(Exchange, AnExportReadsBackByteForByteAlsoWithWindowsLineEnds) {
     char failed[PATHBUFSIZE];
     ASSERT_EQ(0, exportdata(exported.c_str(), counts, failed));
     EXPECT_EQ(2, counts[KINDSINGLE]);
+    // An export never takes the place of a data file.
+    std::string annual = home.datafolder() + "annual_alerts.dat";
+    std::string before = readwholefile(annual);
+    EXPECT_EQ(1, exportdata(annual.c_str(), counts, failed));
+    EXPECT_EQ(before, readwholefile(annual));
 
     std::string bytes = readwholefile(exported);
     std::string crlf;
