@@ -62,7 +62,7 @@ findfltksource() {
     # A folder is used where it is: FLTK builds out of its source tree.
     fltksource=$origin
   elif [ -n "$origin" ]; then
-    tar -xzf "$origin" -C "$fltk/src" || { echo "build-windows: cannot unpack $origin" >&2; return 1; }
+    tar -xf "$origin" -C "$fltk/src" || { echo "build-windows: cannot unpack $origin" >&2; return 1; }
     fltksource=$(dirname "$(find "$fltk/src" -maxdepth 2 -name CMakeLists.txt -path '*/fltk*' | head -1)")
   else
     origin="$fltkrepository $fltktag"

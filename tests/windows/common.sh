@@ -16,7 +16,8 @@
 #   - closes a modal box captioned "Ruvello" with closebox [SECONDS];
 #   - reports with ok/fail and ends with `finish`, whose status is 1 when
 #     any check failed.
-# On exit every process of the prefix is ended (wineserver -k).
+# On exit every process of the prefix is ended (wineserver -k) and $work is
+# removed; a script that sets an EXIT trap of its own calls endprefix in it.
 # Paths: windowspath gives the Windows form (drive Z:) of a Linux path,
 # profilepath the Linux path of the prefix's profile folder.
 
