@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The configuration panel's command-line forms under Wine: --export to a file
+# whose name holds a letter outside the ANSI code page (the wide command line
+# must carry it), --import --merge of that file changing nothing, --import of
+# a bad file refused with status 1, --help on standard output. Every message
+# reaches the redirected standard error; no window opens.
+. "$(dirname "$0")/common.sh"
+
+makeprefix
+data=$(profilepath)/AppData/Roaming/ruvello/config
+mkdir -p "$data"
+printf '12-24 - Buy the tree\n01-15 - caf\xc3\xa9\n' >"$data/annual_alerts.dat"
+printf '14\n2\n' >"$data/config.dat"
+
+export=$work/export-žluť.txt
+runexe 60 "$bin/ruvelloconfig.exe" --export "$(windowspath "$export")" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 0 ] || fail "--export ended with status $status: $(cat "$work/err")"
+grep -q '^Exported 0 simple, 0 monthly and 2 annual alarms' "$work/err" && ok "--export told what it wrote" \
+  || fail "--export said: $(cat "$work/err")"
+[ "$(head -n 1 "$export" 2>/dev/null | tr -d '\r')" = "Ruvello export 1" ] && ok "the export is at its UTF-8 name" \
+  || fail "no export at $export"
+grep -q $'^01-15 - caf\xc3\xa9\r$' "$export" && ok "the export holds the line byte for byte, with CR LF" \
+  || fail "the export lacks the line: $(od -c "$export" | tail -5)"
+
+runexe 60 "$bin/ruvelloconfig.exe" --import "$(windowspath "$export")" --merge >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 0 ] || fail "--import --merge ended with status $status: $(cat "$work/err")"
+grep -q 'before-import-' "$work/err" && ok "--import --merge named the copy made before" \
+  || fail "--import --merge said: $(cat "$work/err")"
+[ "$(grep -c '^[0-9]' "$data/annual_alerts.dat")" = 2 ] && ok "merging its own export added nothing" \
+  || fail "annual list after the merge: $(cat "$data/annual_alerts.dat")"
+ls "$(profilepath)/AppData/Local/ruvello/" 2>/dev/null | grep -q '^before-import-.*\.txt$' \
+  && ok "the copy lies in %LOCALAPPDATA%\\ruvello" || fail "no copy in %LOCALAPPDATA%\\ruvello"
+
+printf 'not an export\r\n' >"$work/bad.txt"
+runexe 60 "$bin/ruvelloconfig.exe" --import "$(windowspath "$work/bad.txt")" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] && grep -q 'line 1: its first line is not' "$work/err" && ok "a bad file is refused with status 1" \
+  || fail "bad file: status $status, $(cat "$work/err")"
+[ "$(grep -c '^[0-9]' "$data/annual_alerts.dat")" = 2 ] || fail "the bad file changed the data"
+
+runexe 60 "$bin/ruvelloconfig.exe" --help >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 0 ] && grep -q -- '--import FILE --merge' "$work/out" && ok "--help lists the forms" \
+  || fail "--help: status $status, $(cat "$work/out" "$work/err")"
+finish
