@@ -1,12 +1,16 @@
 // The command-line import of the real ruvelloconfig when a replacement fails:
-// the third of the four files failing (fault library), and a file-size limit
-// that would once have killed the program with SIGXFSZ halfway through.
+// the third of the four files failing (fault library), a file-size limit that
+// would once have killed the program with SIGXFSZ halfway through, and another
+// writer holding the data files' lock.
+#include "instancelock.h"
 #include "robustsupport.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -81,4 +85,24 @@ TEST(ImportFaults, AFileSizeLimitFailsTheImportInsteadOfKillingIt) {
     EXPECT_EQ(1, run.status) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("single_alerts.dat\"")) << run.err;
     expectoldfilesalone(home);
+}
+
+// A writer holding the data files' lock (here the test, as a panel saving)
+// keeps an import from the command line waiting: it changes nothing until the
+// lock is given back, then it imports.
+TEST(ImportFaults, AnImportWaitsForTheWriterHoldingTheLock) {
+    scratchhome home;
+    putoldfiles(home);
+    std::string path = importfile(home, 1);
+    datalock lock;
+    ASSERT_EQ(0, lockdatafiles(&lock));
+    runresult run;
+    std::thread importer([&] { run = runprogram({config(), "--import", path}, {"DISPLAY="}, 60); });
+    usleep(700000);
+    std::string during = readwholefile(home.datafolder() + "annual_alerts.dat");
+    unlockdatafiles(&lock);
+    importer.join();
+    EXPECT_EQ(OLDFILES[3], during);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, readwholefile(home.datafolder() + "annual_alerts.dat").find("03-03 - new annual"));
 }
