@@ -1,0 +1,32 @@
+#!/bin/bash
+# The real service on the real clock: an alarm of the next minute is
+# announced within a second of that minute's start, and while it waits for
+# it the service wakes about once, not every few seconds.
+source "$(dirname "$0")/common.sh" "$1"
+# Bash's own clock: the record is taken in the message box's first moment.
+cat > "$work/bin/ruvellomsgbox" <<RECORDER
+#!/bin/bash
+printf '%s|%s\n' "\$EPOCHREALTIME" "\$1" >> '$log'
+RECORDER
+
+# Start in the second half of a minute, so that the wait is long enough to
+# tell one wake-up from many.
+second=$(date +%-S)
+if [ "$second" -gt 45 ] || [ "$second" -lt 25 ]; then sleep $(((85 - second) % 60)); fi
+minute=$(($(date +%s) / 60 * 60 + 60))
+writefile single_alerts.dat "$(date -d "@$minute" '+%Y-%m-%d %H:%M') - on the minute"
+"$work/bin/ruvelloservice" > "$work/out" 2> "$work/err" &
+servicepid=$!
+sleep 1
+switches() { awk '/^voluntary_ctxt_switches/ { print $2 }' "/proc/$servicepid/status"; }
+before=$(switches)
+# Until just before the minute: the service must sleep through it.
+sleep $((minute - $(date +%s) - 1))
+after=$(switches)
+waitlines 1 5
+stopservice
+[ "$(wc -l < "$log")" -eq 1 ] || fail "the alarm was not announced"
+late=$(awk -F'|' -v m="$minute" '{ printf "%d", ($1 - m) * 1000 }' "$log")
+[ "$late" -ge 0 ] && [ "$late" -lt 1000 ] || fail "announced $late ms after the minute's start"
+[ $((after - before)) -le 2 ] || fail "woke $((after - before)) times while waiting"
+echo "punctual: passed ($late ms late, $((after - before)) wake-ups while waiting)"
