@@ -113,4 +113,20 @@ expectcount 1 "2026-05-20 10:00 - still announced"
 expectcount 1 "2026-05-20 10:01 - and the next"
 [ "$(grep -c "unreadable state file" "$work/err")" -eq 1 ] || fail "standard error: $(cat "$work/err")"
 [ "$(grep -c "cannot write its state file" "$work/err")" -eq 1 ] || fail "standard error: $(cat "$work/err")"
+
+# A file-size limit of 1 KiB and a state of 4 KiB: the write fails instead of
+# ending the service (SIGXFSZ is ignored); it says so once and goes on. The
+# message box does nothing, as the limit holds for it too.
+rm -rf "$statefile"
+freshrun
+cp /bin/true "$work/bin/ruvellomsgbox"
+writefile single_alerts.dat
+for ((i = 0; i < 40; i++)); do printf '20 - %0100d\n' "$i"; done > "$data/monthly_alerts.dat"
+read -r upstart _ < /proc/uptime
+LD_PRELOAD=$faketimelib FAKETIME_FMT=%s FAKETIME="@$(date -d "2026-05-20 10:00:30" +%s) x10" \
+    bash -c 'ulimit -f 1; exec "$0"' "$work/bin/ruvelloservice" > "$work/out" 2> "$work/err" &
+servicepid=$!
+sleep 3
+stopservice
+[ "$(grep -c "cannot write its state file" "$work/err")" -eq 1 ] || fail "standard error: $(cat "$work/err")"
 echo "catchup: passed"
