@@ -609,6 +609,13 @@ int waitontimer(int timer) {
 }  // namespace
 #endif
 
+#ifdef _WIN32
+namespace {
+// The short wait while two readings of the clock disagree on the minute.
+const DWORD CLOCKSETTLEMILLISECONDS = 20;
+}  // namespace
+#endif
+
 void waitfornextminute(const char* stamp) {
     // The reference is the cycle's own minute: when a scan ran into the next
     // minute, the next cycle starts at once and catches up on it.
@@ -622,6 +629,11 @@ void waitfornextminute(const char* stamp) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         DWORD left = (DWORD)(60 - now.wSecond) * 1000 - now.wMilliseconds;
+        // When this clock shows the next minute already and the stamp's does
+        // not yet (the two round differently), the wait is a short one.
+        char shown[STAMPBUFSIZE];
+        snprintf(shown, sizeof shown, "%02d:%02d", now.wHour % 100, now.wMinute % 100);
+        if (strncmp(shown, stamp + 11, 5) != 0) left = CLOCKSETTLEMILLISECONDS;
         Sleep(left > 0 && left <= 60000 ? left : 1000);
     }
 #else
