@@ -3,7 +3,8 @@
 #  - it installs the three programs into Program Files\Ruvello, a Start-menu
 #    shortcut "Ruvello" to the configuration panel and a shortcut to the
 #    service in the user's Startup folder, registers its uninstaller, and
-#    starts the service, which then makes the data files;
+#    starts the service, which then makes the data files; the Startup
+#    shortcut, opened as at log-on, starts the service again;
 #  - installed again while that service runs (an update), it replaces the
 #    programs, whose file was in use, and one service runs afterwards;
 #  - the uninstaller ends the running service, removes the programs, the
@@ -72,7 +73,7 @@ fi
 startupfolder() { find "$menu" -mindepth 1 -maxdepth 1 -iname startup | head -1; }
 startup=$(find "$(startupfolder)" -name '*.lnk' 2>/dev/null | head -1)
 if [ -n "$startup" ] && linknames "$startup" 'ruvelloservice\.exe'; then
-  ok "Startup: $(basename "$startup") starts ruvelloservice.exe at log-on"
+  ok "Startup: $(basename "$startup") names ruvelloservice.exe"
 else
   find "$menu" 2>&1; fail "no shortcut to ruvelloservice.exe in the Startup folder"
 fi
@@ -86,6 +87,16 @@ if waitforservices 1; then
   ok "the service runs after the install"
 else
   fail "$(running 'ruvelloservice\.exe' | wc -l) services run after the install, not 1"
+fi
+# The Startup shortcut is what starts the service at each log-on: opened as
+# the shell opens it then, it must start the installed service again.
+runexe 30 taskkill /F /IM ruvelloservice.exe >/dev/null 2>&1
+if ! waitforservices 0; then
+  fail "taskkill did not end the service"
+elif [ -n "$startup" ] && runexe 30 start /unix "$startup" >/dev/null 2>&1 && waitforservices 1; then
+  ok "opening the Startup shortcut starts the service"
+else
+  fail "opening the Startup shortcut does not start the service"
 fi
 for name in config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat; do
   for _ in $(seq 50); do [ -f "$data/$name" ] && break; sleep 0.2; done
