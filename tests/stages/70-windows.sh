@@ -14,7 +14,7 @@
 # The syntax-only check of the Windows branches (60-mingw.sh) stays: it needs
 # no FLTK source, so it still runs where this stage is skipped.
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 top=$(pwd)
 main=${RUVELLO_BUILD_DIR:-$top/build}
 build=${RUVELLO_WIN_BUILD_DIR:-${main%/}-win}

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by each test script in tests/windows/, which tests/stages/70-windows.sh
 # runs one by one after the cross build (a script can also be run alone:
 # RUVELLO_WIN_BUILD=<Windows build folder> bash tests/windows/<script>.sh,
