@@ -43,10 +43,10 @@ prepare() {
 }
 
 names=()
-for spec in "$@"; do
-    names+=("${spec%%=*}")
-    prepare "${spec%%=*}" "${spec#*=}" busy
-    prepare "${spec%%=*}" "${spec#*=}" idle
+for build in "$@"; do
+    names+=("${build%%=*}")
+    prepare "${build%%=*}" "${build#*=}" busy
+    prepare "${build%%=*}" "${build#*=}" idle
 done
 for name in "${names[@]}"; do
     for kind in busy idle; do
