@@ -32,6 +32,9 @@ const char TEMPSUFFIX[] = ".tmp";
 // A data path and the temporary suffix; Windows' own PATH_MAX would refuse a
 // path whose letters take more UTF-8 bytes than its limit counts characters.
 const int TARGETBUFSIZE = PATHBUFSIZE + (int)sizeof TEMPSUFFIX;
+// A file in use is tried again this often, this far apart: two seconds in all.
+const int REPLACEATTEMPTS = 100;
+const int REPLACERETRYMILLISECONDS = 20;
 #else
 const int TARGETBUFSIZE = PATH_MAX;
 #endif
@@ -188,8 +191,14 @@ int movetemporary(const char* temporary, const char* target) {
     wchar_t widetemporary[TARGETBUFSIZE];
     wchar_t widetarget[TARGETBUFSIZE];
     if (towide(temporary, widetemporary, TARGETBUFSIZE) != 0 || towide(target, widetarget, TARGETBUFSIZE) != 0) return 1;
-    if (!MoveFileExW(widetemporary, widetarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
-    return 0;
+    // A reader that has the file open (the service, for a moment each minute)
+    // keeps it from being replaced until it closes it: try again for a while.
+    for (int attempt = 1;; attempt++) {
+        if (MoveFileExW(widetemporary, widetarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+        DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == REPLACEATTEMPTS) return 1;
+        Sleep(REPLACERETRYMILLISECONDS);
+    }
 #else
     if (rename(temporary, target) != 0) return 1;
     return syncfolderof(target);

@@ -34,9 +34,11 @@ bool recordinglauncher(const char* line) {
     return true;
 }
 
+#ifndef _WIN32
 bool failinglauncher(const char*) { return false; }
 
 bool quietlauncher(const char*) { return true; }
+#endif
 
 // A fresh data folder with the four files, and the scheduler as at start-up.
 class Scheduler : public testing::Test {

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# ruvelloservice.exe under Wine for a user whose profile name holds a
+# non-ASCII letter ("Zoë", so C:\users\Zoë), installed in a folder whose
+# path holds blanks and non-ASCII letters: it creates the four data files in
+# the profile's AppData folder, names them in its notices in UTF-8, and
+# announces a due alarm through the recording message box beside it.
+export USER='Zoë'
+. "$(dirname "$0")/common.sh"
+makeprefix
+recorder=$build/tests/windows/recording/ruvellomsgbox.exe
+[ -f "$recorder" ] || { fail "the recording message box was not built ($recorder)"; finish; exit; }
+data="$(profilepath)/AppData/Roaming/ruvello/config"
+installed="$work/Program Files/Ruvello für Zoë"
+mkdir -p "$installed"
+cp "$bin/ruvelloservice.exe" "$recorder" "$installed/"
+record=$work/record.txt
+export RUVELLO_RECORD
+RUVELLO_RECORD=$(windowspath "$record")
+cd "$work"
+
+# The fake clock preloaded into Wine itself (not through the faketime program,
+# which would stand between this script and the Windows process it stops).
+fakeclock="LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 NO_FAKE_STAT=1"
+
+waitfor() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+recorded() { [ -f "$record" ] && [ "$(wc -l <"$record")" -ge 1 ]; }
+
+mkdir -p "$data"
+printf '# alert list\r\n05-17 - Zoë'"'"'s birthday\r\n' >"$data/annual_alerts.dat"
+env $fakeclock FAKETIME="@2026-05-16 10:00:05" "$wine" "$installed/ruvelloservice.exe" >"$work/out" 2>"$work/err" &
+service=$!
+if waitfor 60 recorded; then
+  [ "$(cat "$record")" = "1|05-17 - Zoë's birthday" ] && ok "the alarm arrived whole from a profile named Zoë" || \
+    fail "recorded: $(cat "$record")"
+else
+  fail "nothing was announced; standard error: $(cat "$work/err")"
+fi
+for name in config.dat single_alerts.dat monthly_alerts.dat; do
+  if [ -f "$data/$name" ] && [ ! -s "$data/$name" ]; then
+    ok "$name created empty in C:\\users\\Zoë"
+  else
+    fail "$name was not created empty in $data"
+  fi
+done
+if grep -qF 'C:\users\Zoë\AppData\Roaming\ruvello\config\config.dat"' "$work/out"; then
+  ok "the notice names the file in UTF-8"
+else
+  fail "notices: $(cat "$work/out")"
+fi
+kill "$service" 2>/dev/null
+wait "$service" 2>/dev/null
+finish
