@@ -173,13 +173,22 @@ FILE* openforreading(const char* path) {
     // the service is reading, and the reader keeps the old file. The handle
     // is not inherited by a message box started meanwhile. Only a file on
     // disk is a data file; a folder cannot be opened this way at all.
+    // errno tells a missing file (ENOENT) from one that cannot be read, as on Linux.
     wchar_t widepath[PATHBUFSIZE];
-    if (towide(path, widepath, PATHBUFSIZE) != 0) return NULL;
+    if (towide(path, widepath, PATHBUFSIZE) != 0) {
+        errno = ENAMETOOLONG;
+        return NULL;
+    }
     HANDLE handle = CreateFileW(widepath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (handle == INVALID_HANDLE_VALUE) return NULL;
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+        return NULL;
+    }
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
+        errno = EINVAL;
         return NULL;
     }
     int fd = _open_osfhandle((intptr_t)handle, _O_RDONLY | _O_TEXT);
