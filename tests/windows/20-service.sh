@@ -111,6 +111,9 @@ stopservice "$due"
 # 3. No message box beside the service nor on the search path; a valid
 # configuration, so the launch-failure text is all that standard error holds.
 printf '# annual alarms advance\r\n7\r\n\r\n# monthly alarms advance\r\n3\r\n' >"$data/config.dat"
+# The service's own memory of what it announced is left out: this copy starts
+# as a first start would, and the same alarms are due again.
+rm -rf "$profile/AppData/Local/ruvello"
 alone="$work/alone"
 mkdir -p "$alone"
 cp "$bin/ruvelloservice.exe" "$alone/"
@@ -120,6 +123,7 @@ lonely=$!
 closebox 60 && ok "the error box captioned Ruvello appeared and was closed" || fail "no error box captioned Ruvello"
 status=0
 timeout 30 tail --pid="$lonely" -f /dev/null || true
+kill -0 "$lonely" 2>/dev/null && { fail "the service did not end"; kill "$lonely"; }
 wait "$lonely" || status=$?
 expected=$(printf 'Ruvello cannot run "ruvellomsgbox.exe"\n\n  Fatal error: the application is quitting.')
 if [ "$status" -eq 1 ] && [ "$(tr -d '\r' <"$work/alone.err")" = "$expected" ]; then
