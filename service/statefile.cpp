@@ -10,10 +10,6 @@
 #include <cstring>
 #include <ctime>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 const char STATEFILENAME[] = "service.state";
 const char STATEFILEHEADER[] = "ruvello service state 1";
 
@@ -146,17 +142,9 @@ const char* getstateline(int index, void* context) {
 
 stateload loadstatefile(schedulerstate* state, const char* path) {
     // A missing file is no fault (the first start); any other failure is.
-#ifdef _WIN32
-    SetLastError(ERROR_SUCCESS);
-    FILE* file = openforreading(path);
-    DWORD error = GetLastError();
-    bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-#else
     errno = 0;
     FILE* file = openforreading(path);
-    bool missing = errno == ENOENT;
-#endif
-    if (file == NULL) return missing ? STATEMISSING : STATEUNREADABLE;
+    if (file == NULL) return errno == ENOENT ? STATEMISSING : STATEUNREADABLE;
     char line[STATELINEBUFSIZE];
     bool read = readstateline(file, line) == 1 && strcmp(line, STATEFILEHEADER) == 0 && readitems(file, state);
     fclose(file);
