@@ -2,8 +2,8 @@
 # The real ruvelloconfig.exe under Wine, driven with xdotool as a person would,
 # in a profile whose name holds a non-ASCII letter and a blank ("Zoë Müller"):
 # creates two annual alarms, sorts them and removes the first answering "Yes",
-# creates a simple alarm, steps the annual advance spinner up, and closes the
-# window with Escape (status 0). The data files in
+# creates a simple alarm, steps the annual advance spinner up, has a second
+# copy refused, and closes the window with Escape (status 0). The data files in
 # C:\users\Zoë Müller\AppData\Roaming\ruvello\config then hold CR LF lines
 # byte for byte (the time of the last update aside). Last, the window is
 # shown once more with the frame Wine draws itself, and kept as a screenshot
@@ -107,6 +107,18 @@ check "simple alarm created" waitfor 10 holds single_alerts.dat "$year-12-24 18:
 click 444 22
 click 209 154
 check "annual advance stepped up" waitfor 10 holds config.dat 8
+
+# A second copy says the panel is open, in a box captioned Ruvello and on
+# standard error, and ends with status 0.
+startexe "$bin/ruvelloconfig.exe" >"$work/second.out" 2>"$work/second.err"
+second=$!
+check "a second copy shows its box, closed with Return" closebox 60
+timeout 20 tail --pid="$second" -f /dev/null
+kill -0 "$second" 2>/dev/null && { fail "the second copy did not end"; kill "$second"; }
+status=0
+wait "$second" || status=$?
+check "the second copy ended with status 0 saying the panel is open" \
+  test "$status:$(tr -d '\r' <"$work/second.err")" = "0:The Ruvello configuration panel is already open."
 
 # Escape closes the window; the program ends with status 0.
 xdotool mousemove --window "$wid" 300 200 key Escape
