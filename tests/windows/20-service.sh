@@ -11,33 +11,18 @@
 . "$(dirname "$0")/common.sh"
 makeprefix
 
-recorder=$build/tests/windows/recording/ruvellomsgbox.exe
 [ -f "$recorder" ] || { fail "the recording message box was not built ($recorder)"; finish; exit; }
 profile=$(profilepath)
 user=$(basename "$profile")
 data=$profile/AppData/Roaming/ruvello/config
 windowsdata="C:\\users\\$user\\AppData\\Roaming\\ruvello\\config"
 installed="$work/Ruvello folder"
-mkdir -p "$installed" "$work/elsewhere"
-cp "$bin/ruvelloservice.exe" "$recorder" "$installed/"
+mkdir -p "$work/elsewhere"
 record=$work/record.txt
-export RUVELLO_RECORD
-RUVELLO_RECORD=$(windowspath "$record")
+installrecorder "$installed"
 cd "$work/elsewhere"
 
-# The fake clock preloaded into Wine itself (not through the faketime program,
-# which would stand between this script and the Windows process it stops).
-fakeclock="LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 NO_FAKE_STAT=1"
 
-waitfor() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 fourfiles() { [ -f "$data/config.dat" ] && [ -f "$data/single_alerts.dat" ] && [ -f "$data/monthly_alerts.dat" ] && [ -f "$data/annual_alerts.dat" ]; }
 recorded() { [ -f "$record" ] && [ "$(wc -l <"$record")" -ge "$1" ]; }
 stopservice() {

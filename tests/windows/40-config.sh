@@ -18,15 +18,6 @@ profile=$(profilepath)
 data=$profile/AppData/Roaming/ruvello/config
 title='Ruvello 2.0 beta - Configuration Panel'
 
-waitfor() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 findwindow() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 haswindow() { [ -n "$(findwindow "$1")" ]; }
 # The file holds the line, ended by CR LF.

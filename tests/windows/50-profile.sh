@@ -7,30 +7,14 @@
 export USER='Zoë'
 . "$(dirname "$0")/common.sh"
 makeprefix
-recorder=$build/tests/windows/recording/ruvellomsgbox.exe
 [ -f "$recorder" ] || { fail "the recording message box was not built ($recorder)"; finish; exit; }
 data="$(profilepath)/AppData/Roaming/ruvello/config"
 installed="$work/Program Files/Ruvello für Zoë"
-mkdir -p "$installed"
-cp "$bin/ruvelloservice.exe" "$recorder" "$installed/"
 record=$work/record.txt
-export RUVELLO_RECORD
-RUVELLO_RECORD=$(windowspath "$record")
+installrecorder "$installed"
 cd "$work"
 
-# The fake clock preloaded into Wine itself (not through the faketime program,
-# which would stand between this script and the Windows process it stops).
-fakeclock="LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 NO_FAKE_STAT=1"
 
-waitfor() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 recorded() { [ -f "$record" ] && [ "$(wc -l <"$record")" -ge 1 ]; }
 
 mkdir -p "$data"

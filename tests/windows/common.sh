@@ -26,6 +26,8 @@ set -uo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${RUVELLO_WIN_BUILD:-$top/build-win}
 bin=$build/bin
+# The tests' own ruvellomsgbox.exe, which records the line it is handed.
+recorder=$build/tests/windows/recording/ruvellomsgbox.exe
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
@@ -98,4 +100,31 @@ windowspath() {
 # the one folder in C:\users besides Public.
 profilepath() {
   find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1
+}
+
+# Runs the command given until it succeeds, for at most the seconds given;
+# status 1 when time ran out.
+waitfor() {
+  local seconds=$1
+  shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+
+# The fake clock preloaded into Wine itself (not through the faketime program,
+# which would stand between a script and the Windows process it stops).
+fakeclock="LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 NO_FAKE_STAT=1"
+
+# Puts the service and the tests' recording message box side by side in the
+# folder given, and has the message box write what it receives to $record
+# (set by the caller), so a script can read what each launch handed over.
+installrecorder() {
+  local folder=$1
+  mkdir -p "$folder"
+  cp "$bin/ruvelloservice.exe" "$recorder" "$folder/"
+  export RUVELLO_RECORD
+  RUVELLO_RECORD=$(windowspath "$record")
 }
