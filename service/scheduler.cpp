@@ -30,6 +30,14 @@ const size_t FIRSTCAPACITY = 64;
 const int FIRSTKEPTCAPACITY = 16;
 const long MINUTESPERDAY = 24 * 60;
 
+// A heap copy of line, NULL when memory for it cannot be had.
+char* copyofline(const char* line) {
+    size_t length = strlen(line);
+    char* copy = (char*)malloc(length + 1);
+    if (copy != NULL) memcpy(copy, line, length + 1);
+    return copy;
+}
+
 uint64_t hashline(const char* line) {
     uint64_t hash = 1469598103934665603ULL;
     for (const unsigned char* c = (const unsigned char*)line; *c != '\0'; c++) {
@@ -216,10 +224,8 @@ dueline* collectsimple(schedulerstate* state, const char* after, const char* sta
             lines = more;
             capacity = grown;
         }
-        size_t length = strlen(line);
-        char* copy = (char*)malloc(length + 1);
+        char* copy = copyofline(line);
         if (copy == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
-        memcpy(copy, line, length + 1);
         lines[*count].line = copy;
         lines[*count].order = *count;
         (*count)++;
@@ -420,10 +426,8 @@ int remembernotified(linememory* memory, const char* line) {
         memory->lines = slots;
         memory->capacity = capacity;
     }
-    size_t length = strlen(line);
-    char* copy = (char*)malloc(length + 1);
+    char* copy = copyofline(line);
     if (copy == NULL) return 1;
-    memcpy(copy, line, length + 1);
     placeline(memory->lines, memory->capacity, copy);
     memory->count++;
     return 0;
@@ -443,10 +447,8 @@ int keepsimpleline(schedulerstate* state, const char* line, int count) {
         state->kept = more;
         state->keptcapacity = capacity;
     }
-    size_t length = strlen(line);
-    char* copy = (char*)malloc(length + 1);
+    char* copy = copyofline(line);
     if (copy == NULL) return 1;
-    memcpy(copy, line, length + 1);
     state->kept[state->keptcount].line = copy;
     state->kept[state->keptcount].count = count;
     state->kept[state->keptcount].used = count;
