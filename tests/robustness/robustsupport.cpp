@@ -113,3 +113,22 @@ long envcount(const char* name, long fallback) {
     long value = atol(text);
     return value > 0 ? value : fallback;
 }
+
+const char* const DATAFILENAMES[DATAFILECOUNT] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat",
+                                                   "annual_alerts.dat"};
+
+// Comments, CR LF and LF mixed, bytes outside ASCII, a last line without its end.
+const std::string HANDMADEFILES[DATAFILECOUNT] = {
+    "# mine\n12 days\n4\n",
+    "2031-01-02 09:05 - old simple\n",
+    "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
+    "12-24 - Buy the tree\n01-15 - b\n",
+};
+
+bool puthandmadefiles(const std::string& datafolder) {
+    if (system(("mkdir -p '" + datafolder + "'").c_str()) != 0) return false;
+    for (int i = 0; i < DATAFILECOUNT; i++) {
+        if (!writewholefile(datafolder + DATAFILENAMES[i], HANDMADEFILES[i])) return false;
+    }
+    return true;
+}

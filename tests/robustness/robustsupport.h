@@ -1,8 +1,9 @@
 // Helpers of the robustness tests: running a program of the build with extra
 // environment settings and a time limit, finding the fault-injection library
 // and preloading it in front of a sanitizer, and reading the counts that a
-// long run takes from the environment. Folders are listed with
-// folderentries (testsupport.h).
+// long run takes from the environment, and the data files as a user may have
+// left them by hand, whose bytes a failed save or import must keep. Folders
+// are listed with folderentries (testsupport.h).
 #ifndef RUVELLO_ROBUSTSUPPORT_H
 #define RUVELLO_ROBUSTSUPPORT_H
 
@@ -24,5 +25,10 @@ runresult runprogram(const std::vector<std::string>& argv, const std::vector<std
 std::string faultshim();                   // path of the fault-injection library
 std::string withasanpreload();             // ASAN_OPTIONS setting that lets a preloaded library come first
 long envcount(const char* name, long fallback);  // a count from the environment, fallback when unset
+
+const int DATAFILECOUNT = 4;
+extern const char* const DATAFILENAMES[DATAFILECOUNT];   // the four data files, the configuration first
+extern const std::string HANDMADEFILES[DATAFILECOUNT];   // their contents as left by hand, in the same order
+bool puthandmadefiles(const std::string& datafolder);   // creates the folder and writes them; true when done
 
 #endif

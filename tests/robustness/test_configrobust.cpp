@@ -22,16 +22,6 @@
 
 namespace {
 
-const char* const FILES[] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
-
-// Data files as a user may have left them by hand.
-const std::string OLDFILES[] = {
-    "# mine\n12 days\n4\n",
-    "2031-01-02 09:05 - old simple\n",
-    "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
-    "12-24 - Buy the tree\n01-15 - b\n",
-};
-
 std::string driver() { return bindir() + "/configdriver"; }
 
 bool nodisplay() {
@@ -39,11 +29,7 @@ bool nodisplay() {
     return display == NULL || display[0] == '\0';
 }
 
-void putoldfiles(const scratchhome& home) {
-    std::string folder = home.datafolder();
-    ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
-    for (int i = 0; i < 4; i++) ASSERT_TRUE(writewholefile(folder + FILES[i], OLDFILES[i]));
-}
+void putoldfiles(const scratchhome& home) { ASSERT_TRUE(puthandmadefiles(home.datafolder())); }
 
 std::string fatalmessage(const std::string& path) {
     return "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
@@ -96,10 +82,12 @@ TEST(ConfiguratorFaults, EveryFailedSaveEndsWithTheFileErrorAndKeepsTheOldFiles)
             EXPECT_FALSE(run.signalled) << run.err;
             EXPECT_EQ(1, run.status) << run.err;
             EXPECT_EQ("injected " + fault.first + " #1\n", readwholefile(log)) << run.err;
-            std::string path = home.datafolder() + FILES[each.file];
+            std::string path = home.datafolder() + DATAFILENAMES[each.file];
             EXPECT_NE(std::string::npos, run.err.find(fatalmessage(path))) << run.err;
             EXPECT_NE(std::string::npos, run.out.find("alert: Ruvello - FATAL ERROR")) << run.out;
-            for (int i = 0; i < 4; i++) EXPECT_EQ(OLDFILES[i], readwholefile(home.datafolder() + FILES[i])) << FILES[i];
+            for (int i = 0; i < DATAFILECOUNT; i++) {
+                EXPECT_EQ(HANDMADEFILES[i], readwholefile(home.datafolder() + DATAFILENAMES[i])) << DATAFILENAMES[i];
+            }
             EXPECT_EQ((std::vector<std::string>{"annual_alerts.dat", "config.dat", "monthly_alerts.dat",
                                                 "single_alerts.dat"}),
                       folderentries(home.datafolder()));
@@ -186,7 +174,7 @@ TEST(BadFiles, TheConfiguratorLoadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     for (int blocked : {0, 2, 1, 3}) {
         scratchhome home;
         putoldfiles(home);
-        std::string path = home.datafolder() + FILES[blocked];
+        std::string path = home.datafolder() + DATAFILENAMES[blocked];
         ASSERT_EQ(0, unlink(path.c_str()));
         int made = blocked == 0   ? mkdir(path.c_str(), 0700)
                    : blocked == 2 ? symlink("gone/missing.dat", path.c_str())

@@ -15,22 +15,9 @@
 
 namespace {
 
-const char* const FILES[] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
-
-// Data files as a user may have left them by hand: every byte must come back.
-const std::string OLDFILES[] = {
-    "# mine\n12 days\n4\n",
-    "2031-01-02 09:05 - old simple\n",
-    "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
-    "12-24 - Buy the tree\n01-15 - b\n",
-};
-
 std::string config() { return bindir() + "/ruvelloconfig"; }
 
-void putoldfiles(const scratchhome& home) {
-    ASSERT_EQ(0, system(("mkdir -p '" + home.datafolder() + "'").c_str()));
-    for (int i = 0; i < 4; i++) ASSERT_TRUE(writewholefile(home.datafolder() + FILES[i], OLDFILES[i]));
-}
+void putoldfiles(const scratchhome& home) { ASSERT_TRUE(puthandmadefiles(home.datafolder())); }
 
 // An export replacing every file, its simple list long enough to pass a small size limit.
 std::string importfile(const scratchhome& home, int simplelines) {
@@ -43,8 +30,11 @@ std::string importfile(const scratchhome& home, int simplelines) {
 }
 
 void expectoldfilesalone(const scratchhome& home) {
-    for (int i = 0; i < 4; i++) EXPECT_EQ(OLDFILES[i], readwholefile(home.datafolder() + FILES[i])) << FILES[i];
-    EXPECT_EQ((std::vector<std::string>{FILES[3], FILES[0], FILES[2], FILES[1]}), folderentries(home.datafolder()));
+    for (int i = 0; i < DATAFILECOUNT; i++) {
+        EXPECT_EQ(HANDMADEFILES[i], readwholefile(home.datafolder() + DATAFILENAMES[i])) << DATAFILENAMES[i];
+    }
+    EXPECT_EQ((std::vector<std::string>{DATAFILENAMES[3], DATAFILENAMES[0], DATAFILENAMES[2], DATAFILENAMES[1]}),
+              folderentries(home.datafolder()));
 }
 
 }  // namespace
@@ -102,7 +92,7 @@ TEST(ImportFaults, AnImportWaitsForTheWriterHoldingTheLock) {
     std::string during = readwholefile(home.datafolder() + "annual_alerts.dat");
     unlockdatafiles(&lock);
     importer.join();
-    EXPECT_EQ(OLDFILES[3], during);
+    EXPECT_EQ(HANDMADEFILES[3], during);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, readwholefile(home.datafolder() + "annual_alerts.dat").find("03-03 - new annual"));
 }
