@@ -24,9 +24,10 @@ data=$HOME/.fltk/ruvello/config
 
 fail() { echo "FAILED: $*"; exit 1; }
 
-# Waits up to 10 seconds for a command to succeed.
+# Waits up to 30 seconds for a command to succeed: a panel starting on a
+# machine busy with other builds was seen to take more than 10.
 waitfor() {
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     "$@" && return 0
     sleep 0.1
   done
@@ -59,7 +60,7 @@ shot() { import -display "$DISPLAY" -window "$wid" "$shots/$1.png"; }
 
 "$bin/ruvelloconfig" >"$work/out" 2>"$work/err" &
 pid=$!
-waitfor haswindow "$pid" || fail "the window did not appear"
+waitfor haswindow "$pid" || { cat "$work/err"; fail "the window did not appear"; }
 wid=$(windowsof "$pid" | head -n 1)
 [ "$(xdotool getwindowname "$wid")" = "Ruvello 2.0 beta - Configuration Panel" ] || fail "window title"
 waitfor test -e "$data/annual_alerts.dat" || fail "the data files were not created"
