@@ -34,8 +34,10 @@ runstage() {
   local name=$1
   shift
   echo "=== $name"
+  local started=$SECONDS
   "$@"
   local status=$?
+  echo "=== $name ended with status $status after $((SECONDS - started)) s"
   if [ "$status" -eq 0 ]; then
     passed=$((passed + 1))
   elif [ "$status" -eq "$skipstatus" ] && [ "${CI:-}" != "true" ]; then
