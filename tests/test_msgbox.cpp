@@ -11,6 +11,7 @@
 #include <FL/Fl_Window.H>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,6 +32,24 @@ bool escapecloses(const char* line) {
     bool closed = !window->shown();
     discard(window);
     return closed;
+}
+
+// The characters of line that the shown window does not put in view: beyond
+// the right edge, below the bottom, or scrolled out. A space where a line
+// wraps may stand at the edge.
+int misplacedcharacters(const std::string& line) {
+    int right = message_text->x() + message_text->w();
+    int bottom = message_text->y() + message_text->h();
+    int misplaced = 0;
+    for (int position = 0; position < (int)line.size(); position++) {
+        int x = 0, y = 0;
+        if (line[position] == ' ') continue;
+        if (!message_text->position_to_xy(position, &x, &y) || x >= right - 8 || y >= bottom) {
+            misplaced++;
+            ADD_FAILURE() << "character " << position << " at " << x << "," << y << " of " << right << "," << bottom;
+        }
+    }
+    return misplaced;
 }
 
 }  // namespace
@@ -63,22 +82,24 @@ TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
     Fl::check();
     EXPECT_TRUE(window->shown());
     // Every character is in view once wrapped: nothing runs off the right edge or the bottom.
-    int right = message_text->x() + message_text->w();
-    int bottom = message_text->y() + message_text->h();
-    int misplaced = 0;
-    for (int position = 0; position < (int)line.size(); position++) {
-        int x = 0, y = 0;
-        // A space where a line wraps may stand at the edge.
-        if (line[position] == ' ') continue;
-        if (!message_text->position_to_xy(position, &x, &y) || x >= right - 8 || y >= bottom) {
-            misplaced++;
-            ADD_FAILURE() << "character " << position << " at " << x << "," << y << " of " << right << "," << bottom;
-        }
-    }
-    EXPECT_EQ(0, misplaced);
+    EXPECT_EQ(0, misplacedcharacters(line));
     // Enter, wherever the focus is, presses OK, which closes the window.
     Fl::e_keysym = FL_Enter;
     EXPECT_EQ(1, Fl::handle(FL_SHORTCUT, window));
     EXPECT_FALSE(window->shown());
+    discard(window);
+}
+
+// A short line with one word wider than the window, such as a web address:
+// the window grows to the lines the word is wrapped into, so none of it hides
+// behind a scroll bar.
+TEST(MessageWindow, AWordWiderThanTheWindowIsAllInView) {
+    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
+    std::string line = "12-24 - https://example.org/" + std::string(200, 'x');
+    Fl_Window* window = buildmessagewindow(line.c_str());
+    showabove(window);
+    Fl::check();
+    EXPECT_EQ(0, misplacedcharacters(line));
     discard(window);
 }
