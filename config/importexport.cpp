@@ -1,6 +1,7 @@
 #include "importexport.h"
 
 #include "alarmlists.h"
+#include "calendar.h"
 #include "datafiles.h"
 #include "dialogs.h"
 #include "exchange.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -131,9 +131,8 @@ int commandimport(const char* path, bool merge) {
 }  // namespace
 
 void cb_export(Fl_Widget*, void*) {
-    time_t now = time(NULL);
     char date[COUNTSBUFSIZE];
-    if (strftime(date, sizeof date, "%Y-%m-%d", localtime(&now)) == 0) date[0] = '\0';
+    formatnow("%Y-%m-%d", date, sizeof date);
     char proposed[PATHBUFSIZE];
     int written = snprintf(proposed, sizeof proposed, "%s/ruvello-%s.txt", homefolder(), date);
     if (written < 0 || written >= (int)sizeof proposed) snprintf(proposed, sizeof proposed, "ruvello-%s.txt", date);

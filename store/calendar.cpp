@@ -59,6 +59,17 @@ long long getdateandstamp(int* year, int* month, int* day, char* stamp) {
     return now;
 }
 
+int formatnow(const char* format, char* text, int size) {
+    struct tm broken;
+    localnow(&broken);
+    if (size > 0) text[0] = '\0';
+    if (size <= 0 || strftime(text, (size_t)size, format, &broken) == 0) {
+        if (size > 0) text[0] = '\0';
+        return 1;
+    }
+    return 0;
+}
+
 bool isleapyear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int daysinmonth(int year, int month) {

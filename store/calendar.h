@@ -4,6 +4,8 @@
 // "YYYY-MM-DD HH:MM", whose byte order is time order; simple alarm lines begin
 // with the same text. getdate gives today's local date; getdateandstamp gives
 // both from one reading of the clock, so they never straddle a midnight.
+// formatnow writes the present local moment in any other layout (a file
+// name's date, say), read from the same clock.
 // addoneday walks a date forward across month ends, year ends and leap days.
 #ifndef RUVELLO_CALENDAR_H
 #define RUVELLO_CALENDAR_H
@@ -17,6 +19,8 @@ void gettimestamp(char* text);                  // text: the timestamp, then zer
 void getdate(int* year, int* month, int* day);  // today's local date, month 1-12, day 1-31
 // getdate and gettimestamp at one same moment; gives that moment as seconds since 1970 in UTC.
 long long getdateandstamp(int* year, int* month, int* day, char* stamp);
+// 0: text holds the present local moment laid out by the strftime format; 1: text too small (then empty).
+int formatnow(const char* format, char* text, int size);
 void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
 bool isleapyear(int year);                      // true for Gregorian leap years
 int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month

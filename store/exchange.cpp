@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -66,8 +65,7 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
         data->annualadvance = values.annual;
         data->monthlyadvance = values.monthly;
     } else {
-        char line[LINEBUFSIZE];
-        while (!failed && readonedataline(file, line)) failed = addline(list, line) != 0;
+        failed = readdatalines(file, list) != 0;
     }
     if (datareadfailed(file)) failed = true;
     fclose(file);
@@ -342,15 +340,8 @@ int putback(const savedfile* saved) {
 // The before-import copy of data in the state folder, made under a name not
 // yet taken. 0, or 1 with backup holding the name it was to have.
 int writebackup(const alarmdata* data, char* backup) {
-    time_t now = time(NULL);
-    struct tm local;
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
     char stamp[SHORTLINEBUFSIZE];
-    if (strftime(stamp, sizeof stamp, "%Y-%m-%d-%H-%M-%S", &local) == 0) return 1;
+    if (formatnow("%Y-%m-%d-%H-%M-%S", stamp, sizeof stamp) != 0) return 1;
     for (int attempt = 1; attempt <= BACKUPTRIES; attempt++) {
         char name[SHORTLINEBUFSIZE];
         if (attempt == 1) format(name, sizeof name, "before-import-%s.txt", stamp);
@@ -445,6 +436,14 @@ int addline(textlines* list, const char* text) {
 }
 
 const char* lineat(const textlines* list, int index) { return list->bytes + list->starts[index]; }
+
+int readdatalines(FILE* file, textlines* list) {
+    char line[LINEBUFSIZE];
+    while (readonedataline(file, line)) {
+        if (addline(list, line) != 0) return 1;
+    }
+    return datareadfailed(file) ? 1 : 0;
+}
 
 int exportdata(const char* path, int* counts, char* failed) {
     alarmdata data;
