@@ -201,10 +201,7 @@ int readlistfile(const char* path, textlines* lines, int watched) {
         notemissingfile(&panel_disk, watched);
         return 0;
     }
-    char line[LINEBUFSIZE];
-    bool failed = false;
-    while (!failed && readonedataline(file, line)) failed = addline(lines, line) != 0;
-    if (datareadfailed(file)) failed = true;
+    bool failed = readdatalines(file, lines) != 0;
     if (!failed) notereadfile(&panel_disk, watched, file);
     fclose(file);
     return failed ? 1 : 0;

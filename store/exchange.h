@@ -24,6 +24,7 @@
 #include "datafiles.h"
 
 #include <cstddef>
+#include <cstdio>
 
 // The three kinds of alarm, in the order of the data files' loading.
 const int KINDSINGLE = 0;
@@ -55,6 +56,8 @@ void initalarmdata(alarmdata* data);             // empty lists, the service's d
 void freealarmdata(alarmdata* data);
 int addline(textlines* list, const char* text);  // 0: appended; 1: out of memory
 const char* lineat(const textlines* list, int index);  // line index, counted from 0
+// 0: every data line of the open file is appended to list; 1: a read error or no memory.
+int readdatalines(FILE* file, textlines* list);
 
 // Room for an export or import problem: a path of PATHBUFSIZE and the reason.
 const int PROBLEMBUFSIZE = 1024;
