@@ -4,7 +4,7 @@
 // another process rewrites it always reads one complete version.
 //
 // Counts come from RUVELLO_KILLS (default 100) and RUVELLO_REWRITES (default
-// 1000); the long runs in the README set them to 1000 and 10000.
+// 1000); the long runs in docs/robustness.md set them to 1000 and 10000.
 #include "datafiles.h"
 #include "robustlists.h"
 #include "robustsupport.h"

@@ -8,7 +8,7 @@
 # undefined behaviour or a failed property stops the target, keeps the input
 # in <fuzz build>/artifacts/ and fails the stage.
 #
-# The long runs in the README call this script with RUVELLO_FUZZ_SECONDS=600.
+# The long runs in docs/robustness.md call this script with RUVELLO_FUZZ_SECONDS=600.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 top=$(pwd)
