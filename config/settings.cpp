@@ -23,12 +23,12 @@ int readsettings(const char* path, advancevalues* values) {
         if (errno != ENOENT) return 1;
         values->annual = DEFAULTANNUALADVANCE;
         values->monthly = DEFAULTMONTHLYADVANCE;
-        notemissingfile(&panel_disk, WATCHCONFIG);
+        notemissingfile(&panel_disk, DATACONFIG);
         return 0;
     }
     readpanelconfig(values, filedatalines, file);
     bool failed = datareadfailed(file);
-    if (!failed) notereadfile(&panel_disk, WATCHCONFIG, file);
+    if (!failed) notereadfile(&panel_disk, DATACONFIG, file);
     fclose(file);
     return failed ? 1 : 0;
 }
@@ -47,7 +47,7 @@ void loadsettings() {
 
 bool refreshsettings(Fl_Widget* moved) {
     char path[PATHBUFSIZE];
-    if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, WATCHCONFIG, path)) return false;
+    if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, DATACONFIG, path)) return false;
     advancevalues values;
     // A file that cannot be read now is left to the next save, which reports it.
     if (readsettings(path, &values) != 0) return false;
@@ -74,7 +74,7 @@ void cb_save_settings(Fl_Widget* widget, void*) {
     int annual = (int)annual_day_adv->value();
     int monthly = (int)monthly_day_adv->value();
     int failed = writeconfigfile(path, annual, monthly);
-    if (failed == 0) notewrittenfile(&panel_disk, WATCHCONFIG, path);
+    if (failed == 0) notewrittenfile(&panel_disk, DATACONFIG, path);
     unlockdatafiles(&lock);
     if (failed != 0) displayfilefatalerrorandexit(path);
 }

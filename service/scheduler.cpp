@@ -399,11 +399,9 @@ int readserviceoptions(int argc, char** argv, int* days) {
 }
 
 void createdatafiles() {
-    int (*getname[4])(char* path) = {getconfigfilename, getsinglealertfilename, getmonthlyalertfilename,
-                                     getannualalertfilename};
-    for (int i = 0; i < 4; i++) {
+    for (int number = 0; number < DATAFILES; number++) {
         char path[PATHBUFSIZE];
-        if (getname[i](path) != 0 || createifabsent(path) != 0) reportfileerrorandexit(path);
+        if (getdatafilename(path, number) != 0 || createifabsent(path) != 0) reportfileerrorandexit(path);
     }
 }
 

@@ -121,10 +121,26 @@ int getfilename(char* path, const char* name) {
     return usable ? 0 : 1;
 }
 
-int getconfigfilename(char* path) { return getfilename(path, "config.dat"); }
-int getsinglealertfilename(char* path) { return getfilename(path, "single_alerts.dat"); }
-int getmonthlyalertfilename(char* path) { return getfilename(path, "monthly_alerts.dat"); }
-int getannualalertfilename(char* path) { return getfilename(path, "annual_alerts.dat"); }
+const datafile DATAFILETABLE[DATAFILES] = {
+    {"config.dat", "Configuration File", KINDSETTINGS},
+    {"single_alerts.dat", "data file for simple alarms", KINDSINGLE},
+    {"monthly_alerts.dat", "data file for monthly alarms", KINDMONTHLY},
+    {"annual_alerts.dat", "data file for annual alarms", KINDANNUAL},
+};
+
+int getdatafilename(char* path, int number) { return getfilename(path, DATAFILETABLE[number].name); }
+
+int datafileofkind(int kind) {
+    for (int number = 0; number < DATAFILES; number++) {
+        if (DATAFILETABLE[number].kind == kind) return number;
+    }
+    return -1;
+}
+
+int getconfigfilename(char* path) { return getdatafilename(path, DATACONFIG); }
+int getsinglealertfilename(char* path) { return getdatafilename(path, DATASINGLE); }
+int getmonthlyalertfilename(char* path) { return getdatafilename(path, DATAMONTHLY); }
+int getannualalertfilename(char* path) { return getdatafilename(path, DATAANNUAL); }
 
 void pathmanipulator(char* path) {
 #ifdef _WIN32

@@ -1,8 +1,8 @@
-// The per-user data folder, the paths of the four data files, their creation
-// at start-up and the data-line reader that every reader of the system uses.
+// The per-user data folder, the table of the data files, their creation at
+// start-up and the data-line reader that every reader of the system uses.
 //
-// Typical use: form a path with one of the four get...filename functions
-// (check its result), call createifabsent on it at start-up, open the file
+// Typical use: form a path with getdatafilename or one of the four
+// get...filename functions (check its result), call createifabsent on it at start-up, open the file
 // for reading with openforreading, call readonedataline until it gives false, then ask
 // datareadfailed whether that false was the end of the file or a read error,
 // and close the file.
@@ -19,11 +19,39 @@ const int LINEBUFSIZE = 512;
 // accept, so that a folder the toolkit cut short can be recognised.
 const int FOLDERBUFSIZE = 1024;
 
+// The kinds of alarm, each kept in a list file of its own.
+const int KINDSINGLE = 0;
+const int KINDMONTHLY = 1;
+const int KINDANNUAL = 2;
+const int ALARMKINDS = 3;
+// The kind of the configuration file, which holds no alarms.
+const int KINDSETTINGS = -1;
+
+// One data file: its name in the data folder, the description that the
+// first line of its header gives, and what it holds.
+struct datafile {
+    const char* name;
+    const char* description;
+    int kind;  // KINDSETTINGS, or the kind of alarm the list holds
+};
+
+// The data files, in the order in which the service creates them and the
+// export walks them: the configuration first, then the lists. A file's
+// number is its row in DATAFILETABLE.
+const int DATACONFIG = 0;
+const int DATASINGLE = 1;
+const int DATAMONTHLY = 2;
+const int DATAANNUAL = 3;
+const int DATAFILES = 4;
+extern const datafile DATAFILETABLE[DATAFILES];
+
 // 0: path holds the full path of the file called name in the data folder.
 // 1: the folder is unusable (cut short, not below HOME, or too long); path then
 //    holds as much of the would-be path as fits, for the caller's error message.
 int getfilename(char* path, const char* name);
 bool folderbelowhome(const char* folder, const char* home);  // true when folder lies inside home (a home of "/" holds every absolute folder)
+int getdatafilename(char* path, int number);  // as getfilename, for the data file of that number
+int datafileofkind(int kind);             // the number of the list file of a kind of alarm
 int getconfigfilename(char* path);        // as getfilename, for "config.dat"
 int getsinglealertfilename(char* path);   // as getfilename, for "single_alerts.dat"
 int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts.dat"

@@ -26,9 +26,7 @@ const char FORMATPREFIX[] = "Ruvello export ";
 const char SETTINGSSECTION[] = "[settings]";
 // The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL.
 const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]"};
-const char* const LISTDESCRIPTIONS[ALARMKINDS] = {SINGLEDESCRIPTION, MONTHLYDESCRIPTION, ANNUALDESCRIPTION};
-int (*const LISTPATHS[ALARMKINDS])(char*) = {getsinglealertfilename, getmonthlyalertfilename, getannualalertfilename};
-// Sections as the reader counts them: the settings, then the three lists.
+// The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;
 // A UTF-8 byte order mark, which some editors put before the first line.
@@ -73,41 +71,51 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
 }
 
 int readcurrentdata(alarmdata* data, char* failed) {
-    if (getconfigfilename(failed) != 0 || readfile(failed, NULL, true, data) != 0) return 1;
-    for (int kind = 0; kind < ALARMKINDS; kind++) {
-        if (LISTPATHS[kind](failed) != 0 || readfile(failed, &data->lists[kind], false, data) != 0) return 1;
+    for (int number = 0; number < DATAFILES; number++) {
+        int kind = DATAFILETABLE[number].kind;
+        textlines* list = kind == KINDSETTINGS ? NULL : &data->lists[kind];
+        if (getdatafilename(failed, number) != 0 || readfile(failed, list, list == NULL, data) != 0) return 1;
     }
     failed[0] = '\0';
     return 0;
 }
 
-// The lines of an export of data, written at the given local time.
-int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
-    char dated[SHORTLINEBUFSIZE];
+// The settings' section of an export of data.
+int composesettings(const alarmdata* data, textlines* out) {
     char annual[SHORTLINEBUFSIZE];
     char monthly[SHORTLINEBUFSIZE];
-    format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     format(annual, sizeof annual, "%d", data->annualadvance);
     format(monthly, sizeof monthly, "%d", data->monthlyadvance);
+    const char* lines[] = {SETTINGSSECTION, "# annual alarms advance", annual, "# monthly alarms advance", monthly};
+    for (const char* line : lines) {
+        if (addline(out, line) != 0) return 1;
+    }
+    return 0;
+}
+
+// The lines of an export of data, written at the given local time: the
+// sections in the order of the data files, each after an empty line.
+int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
+    char dated[SHORTLINEBUFSIZE];
+    format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     const char* head[] = {EXPORTFIRSTLINE,
                           "# All the data of Ruvello: the two advance values and the three lists of alarms.",
                           dated,
                           "# or with: ruvelloconfig --import FILE",
                           "# Empty lines and lines beginning with '#' are comments. Below each [section],",
                           "# every line that begins with a digit is one value or one alarm, as in the",
-                          "# data files; an alarm line holds at most 511 characters.",
-                          "",
-                          SETTINGSSECTION,
-                          "# annual alarms advance",
-                          annual,
-                          "# monthly alarms advance",
-                          monthly};
+                          "# data files; an alarm line holds at most 511 characters."};
     for (const char* line : head) {
         if (addline(out, line) != 0) return 1;
     }
-    for (int kind = 0; kind < ALARMKINDS; kind++) {
-        if (addline(out, "") != 0 || addline(out, LISTSECTIONS[kind]) != 0) return 1;
-        const textlines* list = &data->lists[kind];
+    for (const datafile& file : DATAFILETABLE) {
+        if (addline(out, "") != 0) return 1;
+        if (file.kind == KINDSETTINGS) {
+            if (composesettings(data, out) != 0) return 1;
+            continue;
+        }
+        if (addline(out, LISTSECTIONS[file.kind]) != 0) return 1;
+        const textlines* list = &data->lists[file.kind];
         for (int i = 0; i < list->count; i++) {
             if (addline(out, lineat(list, i)) != 0) return 1;
         }
@@ -115,12 +123,12 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
     return 0;
 }
 
-// True when path names one of the four data files (an export written there
+// True when path names one of the data files (an export written there
 // would replace the data with its own text).
 bool isadatafile(const char* path) {
     char datapath[PATHBUFSIZE];
-    for (int i = 0; i < SECTIONS; i++) {
-        if ((i == 0 ? getconfigfilename(datapath) : LISTPATHS[i - 1](datapath)) != 0) continue;
+    for (int number = 0; number < DATAFILES; number++) {
+        if (getdatafilename(datapath, number) != 0) continue;
 #ifdef _WIN32
         if (_stricmp(path, datapath) == 0) return true;
 #else
@@ -369,19 +377,20 @@ int mergelists(const textlines* mine, const textlines* theirs, textlines* merged
     return 0;
 }
 
-// Replaces the four files with data, in the order of their loading; on a
-// failure puts back the ones already replaced. 0, or 1 with failed set.
+// Replaces the data files with data, in the table's order (saved holds one
+// per file, in that order); on a failure puts back the ones already replaced.
+// 0, or 1 with failed set.
 int replaceall(const alarmdata* data, savedfile* saved, char* failed) {
     int done = 0;
     int result = 0;
-    for (; done < SECTIONS && result == 0; done++) {
+    for (; done < DATAFILES && result == 0; done++) {
         savedfile* file = &saved[done];
-        if (done == 0) {
+        int kind = DATAFILETABLE[done].kind;
+        if (kind == KINDSETTINGS) {
             result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance);
         } else {
-            int kind = done - 1;
             textlines* list = (textlines*)&data->lists[kind];
-            result = writealertlistfile(file->path, LISTDESCRIPTIONS[kind], textlinesline, list->count, list);
+            result = writealertlistfile(file->path, DATAFILETABLE[done].description, textlinesline, list->count, list);
         }
         if (result != 0) memcpy(failed, file->path, PATHBUFSIZE);
     }
@@ -493,16 +502,15 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
     memset(outcome, 0, sizeof *outcome);
     datalock lock;
     if (lockdatafiles(&lock) != 0) return IMPORTNOTLOCKED;
-    savedfile saved[SECTIONS] = {};
+    savedfile saved[DATAFILES] = {};
     alarmdata current;
     alarmdata merged;
     initalarmdata(&current);
     initalarmdata(&merged);
     int result = IMPORTDONE;
     // The files as they are, whole, to put back, and as the panel reads them.
-    for (int i = 0; i < SECTIONS && result == IMPORTDONE; i++) {
-        int named = i == 0 ? getconfigfilename(saved[i].path) : LISTPATHS[i - 1](saved[i].path);
-        if (named != 0 || readbytes(&saved[i]) != 0) {
+    for (int i = 0; i < DATAFILES && result == IMPORTDONE; i++) {
+        if (getdatafilename(saved[i].path, i) != 0 || readbytes(&saved[i]) != 0) {
             memcpy(outcome->failed, saved[i].path, PATHBUFSIZE);
             result = IMPORTFILEFAILED;
         }
@@ -516,7 +524,7 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
         for (int kind = 0; kind < ALARMKINDS && result == IMPORTDONE; kind++) {
             if (mergelists(&current.lists[kind], &data->lists[kind], &merged.lists[kind], &outcome->added[kind]) != 0) {
                 // Out of memory before anything changed: the copy is made, the files are as they were.
-                memcpy(outcome->failed, saved[kind + 1].path, PATHBUFSIZE);
+                memcpy(outcome->failed, saved[datafileofkind(kind)].path, PATHBUFSIZE);
                 result = IMPORTFILEFAILED;
             }
         }

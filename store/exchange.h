@@ -26,12 +26,6 @@
 #include <cstddef>
 #include <cstdio>
 
-// The three kinds of alarm, in the order of the data files' loading.
-const int KINDSINGLE = 0;
-const int KINDMONTHLY = 1;
-const int KINDANNUAL = 2;
-const int ALARMKINDS = 3;
-
 // The first line of an export file.
 extern const char EXPORTFIRSTLINE[];
 
@@ -49,7 +43,7 @@ struct textlines {
 struct alarmdata {
     int annualadvance;
     int monthlyadvance;
-    textlines lists[ALARMKINDS];  // KINDSINGLE, KINDMONTHLY, KINDANNUAL
+    textlines lists[ALARMKINDS];  // by kind of alarm (datafiles.h)
 };
 
 void initalarmdata(alarmdata* data);             // empty lists, the service's default advance values

@@ -335,7 +335,7 @@ int writealertlistfile(const char* path, const char* description, listlinegetter
 
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
     advances values = {annualadvance, monthlyadvance};
-    return replacedatafile(path, "Configuration File", writeconfigbody, &values);
+    return replacedatafile(path, DATAFILETABLE[DATACONFIG].description, writeconfigbody, &values);
 }
 
 int writetextfile(const char* path, listlinegetter getline, int count, void* context) {
