@@ -3,7 +3,9 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "fileformats.h"
+#include "growable.h"
 #include "instancelock.h"
+#include "lineset.h"
 #include "configfile.h"
 #include "statefolder.h"
 
@@ -13,10 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <unordered_set>
 
 const char EXPORTFIRSTLINE[] = "Ruvello export 1";
 
@@ -35,9 +35,6 @@ const char BYTEORDERMARK[] = "\xef\xbb\xbf";
 const int SHORTLINEBUFSIZE = 128;
 // Before-import copies made within one second get a number: at most this many.
 const int BACKUPTRIES = 100;
-// Lines the list storage makes room for at first, and bytes.
-const int FIRSTROOM = 64;
-const size_t FIRSTCAPACITY = 4096;
 
 // snprintf into text; a text cut short ends in "..." so it never passes for whole.
 void format(char* text, int size, const char* pattern, ...) __attribute__((format(printf, 3, 4)));
@@ -320,15 +317,9 @@ int readbytes(savedfile* saved) {
     size_t capacity = 0;
     bool failed = false;
     for (;;) {
-        if (saved->length == capacity) {
-            size_t larger = capacity == 0 ? FIRSTCAPACITY : capacity * 2;
-            char* bytes = (char*)realloc(saved->bytes, larger);
-            if (bytes == NULL) {
-                failed = true;
-                break;
-            }
-            saved->bytes = bytes;
-            capacity = larger;
+        if (makeroom(&saved->bytes, &capacity, saved->length + 1) != 0) {
+            failed = true;
+            break;
         }
         size_t got = fread(saved->bytes + saved->length, 1, capacity - saved->length, file);
         saved->length += got;
@@ -361,20 +352,21 @@ int writebackup(const alarmdata* data, char* backup) {
     return 1;
 }
 
-// The lines of mine, then those of theirs that mine does not hold.
+// The lines of mine, then those of theirs that mine does not hold. 0, or 1 out of memory.
 int mergelists(const textlines* mine, const textlines* theirs, textlines* merged, int* added) {
-    std::unordered_set<std::string_view> held;
-    for (int i = 0; i < mine->count; i++) {
-        if (addline(merged, lineat(mine, i)) != 0) return 1;
-        held.insert(lineat(mine, i));
+    lineset held = LINESETEMPTY;
+    int result = 0;
+    for (int i = 0; i < mine->count && result == 0; i++) {
+        if (addline(merged, lineat(mine, i)) != 0 || addlinetoset(&held, lineat(mine, i)) != 0) result = 1;
     }
     *added = 0;
-    for (int i = 0; i < theirs->count; i++) {
-        if (held.count(lineat(theirs, i)) != 0) continue;
-        if (addline(merged, lineat(theirs, i)) != 0) return 1;
-        ++*added;
+    for (int i = 0; i < theirs->count && result == 0; i++) {
+        if (lineinset(&held, lineat(theirs, i))) continue;
+        if (addline(merged, lineat(theirs, i)) != 0) result = 1;
+        else ++*added;
     }
-    return 0;
+    freelineset(&held);
+    return result;
 }
 
 // Replaces the data files with data, in the table's order (saved holds one
@@ -423,20 +415,9 @@ void freealarmdata(alarmdata* data) {
 
 int addline(textlines* list, const char* text) {
     size_t length = strlen(text) + 1;
-    if (list->used + length > list->capacity) {
-        size_t capacity = list->capacity == 0 ? FIRSTCAPACITY : list->capacity;
-        while (list->used + length > capacity) capacity *= 2;
-        char* bytes = (char*)realloc(list->bytes, capacity);
-        if (bytes == NULL) return 1;
-        list->bytes = bytes;
-        list->capacity = capacity;
-    }
-    if (list->count == list->room) {
-        int room = list->room == 0 ? FIRSTROOM : list->room * 2;
-        size_t* starts = (size_t*)realloc(list->starts, sizeof(size_t) * (size_t)room);
-        if (starts == NULL) return 1;
-        list->starts = starts;
-        list->room = room;
+    if (makeroom(&list->bytes, &list->capacity, list->used + length) != 0 ||
+        makeroom(&list->starts, &list->room, (size_t)list->count + 1) != 0) {
+        return 1;
     }
     memcpy(list->bytes + list->used, text, length);
     list->starts[list->count++] = list->used;

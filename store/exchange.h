@@ -29,14 +29,14 @@
 // The first line of an export file.
 extern const char EXPORTFIRSTLINE[];
 
-// A growable list of text lines, each kept with its ending zero.
+// A growable list of text lines, each kept with its ending zero (growable.h).
 struct textlines {
     char* bytes;       // the lines one after another
     size_t used;
     size_t capacity;
     size_t* starts;    // where each line begins in bytes
     int count;
-    int room;
+    size_t room;       // of starts
 };
 
 // Everything the data files hold that the system uses.
