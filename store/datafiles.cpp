@@ -173,10 +173,9 @@ int createifabsent(char* path) {
 
 bool readonedataline(FILE* file, char* line) {
     for (;;) {
+        // fgets reads one piece: up to and with a line feed, at most DATAPIECEMAX bytes.
         if (fgets(line, LINEBUFSIZE, file) == NULL) return false;
-        if (line[0] == '\0') continue;
-        line[strcspn(line, "\r\n")] = '\0';
-        if (isdigit((unsigned char)line[0])) return true;
+        if (takedataline(line, (int)strlen(line), line)) return true;
     }
 }
 

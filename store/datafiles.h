@@ -9,12 +9,16 @@
 #ifndef RUVELLO_DATAFILES_H
 #define RUVELLO_DATAFILES_H
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 // Room for a data file's full path; every caller supplies at least this much.
 const int PATHBUFSIZE = 512;
 // Room for one data line read by readonedataline: 511 characters and a zero.
 const int LINEBUFSIZE = 512;
+// The most bytes one read of a data file takes: a longer line is read in pieces.
+const int DATAPIECEMAX = LINEBUFSIZE - 1;
 // Room for the data folder as the toolkit reports it; larger than any path we
 // accept, so that a folder the toolkit cut short can be recognised.
 const int FOLDERBUFSIZE = 1024;
@@ -59,6 +63,23 @@ int getannualalertfilename(char* path);   // as getfilename, for "annual_alerts.
 void pathmanipulator(char* path);         // native separators: '\' on Windows, unchanged elsewhere
 int createifabsent(char* path);           // 0: the file exists or was created empty; 1: it cannot be created or read
 bool readonedataline(FILE* file, char* line);  // true: line holds the next data line; false: end of file or read error
+
+// What a data line is, for every reader of the data files. A piece is what
+// one read takes from a file: the bytes up to and with the next line feed, at
+// most DATAPIECEMAX of them. A piece whose first byte is a digit is a data
+// line, its text ending at its first zero byte, carriage return or line feed;
+// every other piece (a comment, an empty line, the rest of a long line that
+// does not begin with a digit) is none. True with the text in line
+// (LINEBUFSIZE bytes, which may be the piece itself). Inline: the service's
+// block reader applies it to every line of every list in every cycle.
+inline bool takedataline(const char* piece, int length, char* line) {
+    if (length <= 0 || !isdigit((unsigned char)piece[0])) return false;
+    int used = 0;
+    while (used < length && piece[used] != '\0' && piece[used] != '\r' && piece[used] != '\n') used++;
+    memmove(line, piece, (size_t)used);
+    line[used] = '\0';
+    return true;
+}
 bool datareadfailed(FILE* file);          // true when the reading of file stopped on a read error, not at its end
 FILE* openforreading(const char* path);   // the data file open for reading; NULL when it cannot be opened or is no regular file
 
