@@ -211,92 +211,137 @@ int sectionnamed(const char* text) {
 
 const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : LISTSECTIONS[section]; }
 
+// An export file being read: the line just read, the section it is in (-1
+// before the first), the sections seen, the settings' first two data lines,
+// and where the alarms and the text of a problem go.
+struct exportreading {
+    rawline line;
+    int current;
+    bool seen[SECTIONS];
+    int settingslines;
+    char settings[2][LINEBUFSIZE];
+    alarmdata* data;
+    char* reason;
+    int reasonsize;
+};
+
+// What is wrong with the first line, which names the format; NULL when nothing is.
+const char* firstlineproblem(exportreading* reading) {
+    const char* text = reading->line.text;
+    if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
+    if (strcmp(text, EXPORTFIRSTLINE) == 0 && reading->line.length < (size_t)LINEBUFSIZE - 1) return NULL;
+    if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
+        format(reading->reason, reading->reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
+               text + strlen(FORMATPREFIX));
+    } else {
+        format(reading->reason, reading->reasonsize, "its first line is not \"%s\": this is no Ruvello export",
+               EXPORTFIRSTLINE);
+    }
+    return reading->reason;
+}
+
+// Opens the section that a line beginning with '[' names; NULL, or what is wrong.
+const char* sectionproblem(exportreading* reading) {
+    const char* text = reading->line.text;
+    int section = sectionnamed(text);
+    const char* problem = NULL;
+    if (section < 0) {
+        format(reading->reason, reading->reasonsize,
+               "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
+               "[monthly alarms] and [annual alarms]",
+               text);
+        problem = reading->reason;
+    } else if (reading->seen[section]) {
+        format(reading->reason, reading->reasonsize, "the section %s comes a second time", sectiontitle(section));
+        problem = reading->reason;
+    }
+    reading->seen[section >= 0 ? section : 0] = true;
+    reading->current = section;
+    return problem;
+}
+
+// Takes a line within a section: a value, an alarm or a comment; NULL, or what is wrong.
+const char* bodylineproblem(exportreading* reading) {
+    const rawline* line = &reading->line;
+    const char* text = line->text;
+    bool dataline = isdigit((unsigned char)text[0]);
+    if (reading->current == SETTINGS) {
+        // Read as the panel reads the configuration file: the first two data
+        // lines count, every other line is a comment.
+        if (!dataline) return NULL;
+        const char* problem = datalineproblem(line, reading->reason, reading->reasonsize);
+        if (problem == NULL && reading->settingslines < 2) {
+            // The line is whole here: at most a data line long.
+            size_t length = strnlen(text, LINEBUFSIZE - 1);
+            char* kept = reading->settings[reading->settingslines++];
+            memcpy(kept, text, length);
+            kept[length] = '\0';
+        }
+        return problem;
+    }
+    if (text[0] == '\0' || text[0] == '#') return NULL;
+    if (reading->current < 0) return "only comments may stand before the first section";
+    if (!dataline) {
+        return "this line is neither an alarm (it would begin with a digit) nor a comment (empty or beginning "
+               "with '#')";
+    }
+    const char* problem = datalineproblem(line, reading->reason, reading->reasonsize);
+    if (problem == NULL && addline(&reading->data->lists[reading->current], text) != 0) {
+        problem = "there is not enough memory to read it";
+    }
+    return problem;
+}
+
+// What is wrong with a file read to its end: nothing in it, or a section
+// missing (lineno then 0). NULL when nothing is.
+const char* endproblem(exportreading* reading, int* lineno) {
+    if (*lineno == 0) return "it is empty: this is no Ruvello export";
+    for (int section = 0; section < SECTIONS; section++) {
+        if (!reading->seen[section]) {
+            format(reading->reason, reading->reasonsize, "the file ends without the section %s", sectiontitle(section));
+            *lineno = 0;
+            return reading->reason;
+        }
+    }
+    return NULL;
+}
+
+// The settings' two data lines, read as the panel reads the configuration file's.
+void takesettings(const exportreading* reading) {
+    const char* lines[2] = {reading->settings[0], reading->settings[1]};
+    linelist given = {lines, reading->settingslines, 0, 0};
+    advancevalues values;
+    readpanelconfig(&values, listdatalines, &given);
+    reading->data->annualadvance = values.annual;
+    reading->data->monthlyadvance = values.monthly;
+}
+
 // Reads the open export file into data. 0, or 1 with what (and at which line,
 // 0 for the end of the file) in reason.
 int parseexport(FILE* file, alarmdata* data, int* lineno, char* reason, int reasonsize) {
-    rawline* line = (rawline*)malloc(sizeof(rawline));
-    if (line == NULL) {
+    // A line and the settings take more room than a stack frame should.
+    exportreading* reading = (exportreading*)calloc(1, sizeof(exportreading));
+    if (reading == NULL) {
         format(reason, reasonsize, "there is not enough memory to read it");
         return 1;
     }
-    int current = -1;
-    bool seen[SECTIONS] = {};
-    int settingslines = 0;
-    char settings[2][LINEBUFSIZE];
+    reading->current = -1;
+    reading->data = data;
+    reading->reason = reason;
+    reading->reasonsize = reasonsize;
     const char* problem = NULL;
     *lineno = 0;
-    while (problem == NULL && readrawline(file, line)) {
+    while (problem == NULL && readrawline(file, &reading->line)) {
         ++*lineno;
-        const char* text = line->text;
-        if (*lineno == 1) {
-            if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
-            if (strcmp(text, EXPORTFIRSTLINE) == 0 && line->length < (size_t)LINEBUFSIZE - 1) continue;
-            if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
-                format(reason, reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
-                       text + strlen(FORMATPREFIX));
-            } else {
-                format(reason, reasonsize, "its first line is not \"%s\": this is no Ruvello export", EXPORTFIRSTLINE);
-            }
-            problem = reason;
-            break;
-        }
-        if (text[0] == '[') {
-            int section = sectionnamed(text);
-            if (section < 0) {
-                format(reason, reasonsize,
-                       "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
-                       "[monthly alarms] and [annual alarms]",
-                       text);
-                problem = reason;
-            } else if (seen[section]) {
-                format(reason, reasonsize, "the section %s comes a second time", sectiontitle(section));
-                problem = reason;
-            }
-            seen[section >= 0 ? section : 0] = true;
-            current = section;
-            continue;
-        }
-        bool dataline = isdigit((unsigned char)text[0]);
-        if (current == SETTINGS) {
-            // Read as the panel reads the configuration file: the first two data
-            // lines count, every other line is a comment.
-            if (!dataline) continue;
-            problem = datalineproblem(line, reason, reasonsize);
-            if (problem == NULL && settingslines < 2) snprintf(settings[settingslines++], LINEBUFSIZE, "%s", text);
-            continue;
-        }
-        if (text[0] == '\0' || text[0] == '#') continue;
-        if (current < 0) {
-            problem = "only comments may stand before the first section";
-        } else if (!dataline) {
-            problem = "this line is neither an alarm (it would begin with a digit) nor a comment (empty or beginning "
-                      "with '#')";
-        } else {
-            problem = datalineproblem(line, reason, reasonsize);
-            if (problem == NULL && addline(&data->lists[current], text) != 0) problem = "there is not enough memory to read it";
-        }
+        if (*lineno == 1) problem = firstlineproblem(reading);
+        else if (reading->line.text[0] == '[') problem = sectionproblem(reading);
+        else problem = bodylineproblem(reading);
     }
-    free(line);
-    if (problem == NULL && *lineno == 0) problem = "it is empty: this is no Ruvello export";
-    for (int section = 0; problem == NULL && section < SECTIONS; section++) {
-        if (!seen[section]) {
-            format(reason, reasonsize, "the file ends without the section %s", sectiontitle(section));
-            problem = reason;
-            *lineno = 0;
-        }
-    }
-    if (problem != NULL) {
-        if (problem != reason) format(reason, reasonsize, "%s", problem);
-        return 1;
-    }
-    // The two data lines as the panel reads the configuration file's.
-    const char* lines[2] = {settings[0], settings[1]};
-    linelist given = {lines, settingslines, 0, 0};
-    advancevalues values;
-    readpanelconfig(&values, listdatalines, &given);
-    data->annualadvance = values.annual;
-    data->monthlyadvance = values.monthly;
-    return 0;
+    if (problem == NULL) problem = endproblem(reading, lineno);
+    if (problem == NULL) takesettings(reading);
+    else if (problem != reason) format(reason, reasonsize, "%s", problem);
+    free(reading);
+    return problem == NULL ? 0 : 1;
 }
 
 // A data file's bytes as they are, for putting them back.
