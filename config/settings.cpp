@@ -17,7 +17,7 @@ namespace {
 
 // Reads the configuration file at path as the panel reads it into values.
 // 0, or 1 when it cannot be read. A file that is not there gives the defaults.
-int readsettings(const char* path, advancevalues* values) {
+int readpanelsettings(const char* path, advancevalues* values) {
     FILE* file = openforreading(path);
     if (file == NULL) {
         if (errno != ENOENT) return 1;
@@ -39,7 +39,7 @@ void loadsettings() {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
     advancevalues values;
-    if (readsettings(path, &values) != 0) displayfilefatalerrorandexit(path);
+    if (readpanelsettings(path, &values) != 0) displayfilefatalerrorandexit(path);
     // Setting a spinner from code runs no callback: loading never writes the file.
     annual_day_adv->value(values.annual);
     monthly_day_adv->value(values.monthly);
@@ -50,7 +50,7 @@ bool refreshsettings(Fl_Widget* moved) {
     if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, DATACONFIG, path)) return false;
     advancevalues values;
     // A file that cannot be read now is left to the next save, which reports it.
-    if (readsettings(path, &values) != 0) return false;
+    if (readpanelsettings(path, &values) != 0) return false;
     if (moved != annual_day_adv) annual_day_adv->value(values.annual);
     if (moved != monthly_day_adv) monthly_day_adv->value(values.monthly);
     return true;

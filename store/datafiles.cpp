@@ -171,6 +171,15 @@ int createifabsent(char* path) {
     return 1;
 }
 
+const char PANELFILEERROR[] = "Cannot create or access the following file";
+const char SERVICEFILEERROR[] = "Cannot create, read or write the following file";
+
+int composefileerror(const char* what, const char* path, char* text, int size) {
+    // A path cut short still names the file well enough to find it.
+    int written = snprintf(text, (size_t)size, "FATAL ERROR\n%s\n   \"%s\"", what, path);
+    return written < 0 || written >= size ? 1 : 0;
+}
+
 bool readonedataline(FILE* file, char* line) {
     for (;;) {
         // fgets reads one piece: up to and with a line feed, at most DATAPIECEMAX bytes.

@@ -62,6 +62,13 @@ int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts
 int getannualalertfilename(char* path);   // as getfilename, for "annual_alerts.dat"
 void pathmanipulator(char* path);         // native separators: '\' on Windows, unchanged elsewhere
 int createifabsent(char* path);           // 0: the file exists or was created empty; 1: it cannot be created or read
+// The fatal error for a data file that cannot be used: "FATAL ERROR", the
+// program's own line about the file, and the path in quotes, on three lines.
+// The panel says what it could not do with a file in PANELFILEERROR, the
+// service in SERVICEFILEERROR. 0: text holds it whole; 1: it was cut to size.
+extern const char PANELFILEERROR[];
+extern const char SERVICEFILEERROR[];
+int composefileerror(const char* what, const char* path, char* text, int size);
 bool readonedataline(FILE* file, char* line);  // true: line holds the next data line; false: end of file or read error
 
 // What a data line is, for every reader of the data files. A piece is what
