@@ -16,7 +16,7 @@ bash scripts/install-deps.sh scripts/packages-run.txt scripts/packages-test.txt 
 
 build=${RUVELLO_BUILD_DIR:-$top/build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DRUVELLO_TESTS=ON -DRUVELLO_BENCH=ON -DRUVELLO_FUZZ=OFF || exit 1
+  -DRUVELLO_TESTS=ON -DRUVELLO_BENCH=ON -DRUVELLO_FUZZ=OFF -DRUVELLO_WERROR=ON || exit 1
 cmake --build "$build" -j"$(nproc)" || exit 1
 
 # One server for the whole run; parallel xvfb-run calls race for numbers.

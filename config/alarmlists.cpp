@@ -34,18 +34,16 @@ const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease prov
 const char REMOVEQUESTION[] = "You are going to remove the selected item.\nAre you sure?";
 const char CHANGEDOUTSIDE[] = "The list was changed outside the panel and has been reloaded.";
 
-// Each list with its data file.
+// Each list with the number of its data file (datafiles.h), in the order of the panel's loading.
 struct listfile {
     Fl_Hold_Browser** list;
-    int (*getpath)(char*);
-    const char* description;
-    int watched;  // its place in the panel's view of the disk
+    int number;
 };
 
 const listfile LISTFILES[] = {
-    {&single_browser, getsinglealertfilename, SINGLEDESCRIPTION, WATCHSINGLE},
-    {&monthly_browser, getmonthlyalertfilename, MONTHLYDESCRIPTION, WATCHMONTHLY},
-    {&annual_browser, getannualalertfilename, ANNUALDESCRIPTION, WATCHANNUAL},
+    {&single_browser, DATASINGLE},
+    {&monthly_browser, DATAMONTHLY},
+    {&annual_browser, DATAANNUAL},
 };
 
 const listfile* fileoflist(Fl_Hold_Browser* list) {
@@ -193,7 +191,8 @@ bool reservesortspace(int count) {
 typedef void (*listaction)(Fl_Hold_Browser* list, void* argument);
 
 // The lines of the file at path, or 1 when it cannot be read (a missing file
-// holds none). file receives the open file's stamp.
+// holds none). The panel's view of the disk notes the file read as the data
+// file of number watched.
 int readlistfile(const char* path, textlines* lines, int watched) {
     FILE* file = openforreading(path);
     if (file == NULL) {
@@ -246,7 +245,7 @@ int reloadlist(Fl_Hold_Browser* list, const char* path, int watched) {
 void changelist(Fl_Hold_Browser* list, listaction action, void* argument) {
     const listfile* file = fileoflist(list);
     char path[PATHBUFSIZE];
-    if (file->getpath(path) != 0) displayfilefatalerrorandexit(path);
+    if (getdatafilename(path, file->number) != 0) displayfilefatalerrorandexit(path);
     datalock lock;
     if (lockdatafiles(&lock) != 0) {
         // The user's change is not held back: another writer is stuck or the
@@ -254,11 +253,11 @@ void changelist(Fl_Hold_Browser* list, listaction action, void* argument) {
         fprintf(stderr, "Ruvello: the data files could not be locked; saving all the same\n");
     }
     int failed = 0;
-    if (filechanged(&panel_disk, file->watched, path)) failed = reloadlist(list, path, file->watched);
+    if (filechanged(&panel_disk, file->number, path)) failed = reloadlist(list, path, file->number);
     if (failed == 0) {
         if (action != NULL) action(list, argument);
-        failed = savedatebrowser(list, file->description, path);
-        if (failed == 0) notewrittenfile(&panel_disk, file->watched, path);
+        failed = savedatebrowser(list, DATAFILETABLE[file->number].description, path);
+        if (failed == 0) notewrittenfile(&panel_disk, file->number, path);
     }
     unlockdatafiles(&lock);
     if (failed != 0) displayfilefatalerrorandexit(path);
@@ -372,14 +371,14 @@ namespace {
 
 void loadalertlist(const listfile& file) {
     char path[PATHBUFSIZE];
-    if (file.getpath(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
+    if (getdatafilename(path, file.number) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
     FILE* opened = openforreading(path);
     if (opened == NULL) displayfilefatalerrorandexit(path);
     Fl_Hold_Browser* list = *file.list;
     char line[LINEBUFSIZE];
     while (readonedataline(opened, line)) list->add(line);
     bool failed = datareadfailed(opened);
-    if (!failed) notereadfile(&panel_disk, file.watched, opened);
+    if (!failed) notereadfile(&panel_disk, file.number, opened);
     fclose(opened);
     if (failed) {
         // A list read only in part is never shown, and so never saved back.
@@ -398,9 +397,9 @@ int refreshalertlists() {
     int reloaded = 0;
     for (const listfile& file : LISTFILES) {
         char path[PATHBUFSIZE];
-        if (file.getpath(path) != 0 || !filechanged(&panel_disk, file.watched, path)) continue;
+        if (getdatafilename(path, file.number) != 0 || !filechanged(&panel_disk, file.number, path)) continue;
         // A file that cannot be read now is left to the next save, which reports it.
-        if (reloadlist(*file.list, path, file.watched) == 0) reloaded++;
+        if (reloadlist(*file.list, path, file.number) == 0) reloaded++;
     }
     return reloaded;
 }

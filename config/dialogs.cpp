@@ -101,11 +101,8 @@ void showproductmessage(const char* text) {
 namespace {
 
 void composefatalerror(char* text, int size, const char* path) {
-    int written = snprintf(text, (size_t)size, "FATAL ERROR\nCannot create or access the following file\n   \"%s\"", path);
-    if (written < 0 || written >= size) {
-        // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
-        text[size - 1] = '\0';
-    }
+    // Paths are shorter than PATHBUFSIZE; should one not be, the cut text is still told.
+    composefileerror(PANELFILEERROR, path, text, size);
 }
 
 }  // namespace

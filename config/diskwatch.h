@@ -13,14 +13,9 @@
 #ifndef RUVELLO_DISKWATCH_H
 #define RUVELLO_DISKWATCH_H
 
-#include <cstdio>
+#include "datafiles.h"
 
-// The four data files, as the view counts them.
-const int WATCHCONFIG = 0;
-const int WATCHSINGLE = 1;
-const int WATCHMONTHLY = 2;
-const int WATCHANNUAL = 3;
-const int WATCHEDFILES = 4;
+#include <cstdio>
 
 // How often the open panel looks for changes, in seconds.
 const double WATCHINTERVAL = 2.0;
@@ -36,12 +31,12 @@ struct filestamp {
 };
 
 struct diskview {
-    filestamp files[WATCHEDFILES];
+    filestamp files[DATAFILES];  // by the data file's number (datafiles.h)
 };
 
 extern diskview panel_disk;
 
-void notereadfile(diskview* view, int which, FILE* file);         // file: the data file as opened for this read
+void notereadfile(diskview* view, int which, FILE* file);         // which: a data file's number; file: as opened for this read
 void notemissingfile(diskview* view, int which);                  // the read found no file at all
 void notewrittenfile(diskview* view, int which, const char* path);  // path: the file just written
 bool filechanged(const diskview* view, int which, const char* path);  // true when the file on disk is another now

@@ -17,18 +17,18 @@ namespace {
 
 // Reads the configuration file at path as the panel reads it into values.
 // 0, or 1 when it cannot be read. A file that is not there gives the defaults.
-int readsettings(const char* path, advancevalues* values) {
+int readpanelsettings(const char* path, advancevalues* values) {
     FILE* file = openforreading(path);
     if (file == NULL) {
         if (errno != ENOENT) return 1;
         values->annual = DEFAULTANNUALADVANCE;
         values->monthly = DEFAULTMONTHLYADVANCE;
-        notemissingfile(&panel_disk, WATCHCONFIG);
+        notemissingfile(&panel_disk, DATACONFIG);
         return 0;
     }
     readpanelconfig(values, filedatalines, file);
     bool failed = datareadfailed(file);
-    if (!failed) notereadfile(&panel_disk, WATCHCONFIG, file);
+    if (!failed) notereadfile(&panel_disk, DATACONFIG, file);
     fclose(file);
     return failed ? 1 : 0;
 }
@@ -39,7 +39,7 @@ void loadsettings() {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
     advancevalues values;
-    if (readsettings(path, &values) != 0) displayfilefatalerrorandexit(path);
+    if (readpanelsettings(path, &values) != 0) displayfilefatalerrorandexit(path);
     // Setting a spinner from code runs no callback: loading never writes the file.
     annual_day_adv->value(values.annual);
     monthly_day_adv->value(values.monthly);
@@ -47,10 +47,10 @@ void loadsettings() {
 
 bool refreshsettings(Fl_Widget* moved) {
     char path[PATHBUFSIZE];
-    if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, WATCHCONFIG, path)) return false;
+    if (getconfigfilename(path) != 0 || !filechanged(&panel_disk, DATACONFIG, path)) return false;
     advancevalues values;
     // A file that cannot be read now is left to the next save, which reports it.
-    if (readsettings(path, &values) != 0) return false;
+    if (readpanelsettings(path, &values) != 0) return false;
     if (moved != annual_day_adv) annual_day_adv->value(values.annual);
     if (moved != monthly_day_adv) monthly_day_adv->value(values.monthly);
     return true;
@@ -74,7 +74,7 @@ void cb_save_settings(Fl_Widget* widget, void*) {
     int annual = (int)annual_day_adv->value();
     int monthly = (int)monthly_day_adv->value();
     int failed = writeconfigfile(path, annual, monthly);
-    if (failed == 0) notewrittenfile(&panel_disk, WATCHCONFIG, path);
+    if (failed == 0) notewrittenfile(&panel_disk, DATACONFIG, path);
     unlockdatafiles(&lock);
     if (failed != 0) displayfilefatalerrorandexit(path);
 }

@@ -1,9 +1,11 @@
 // The configurator's window: its look, its four tabs with every widget on
 // them, and the presetting of the date and time fields.
 //
-// main calls, in this order: chooselook (scheme and dialog font), then
-// anothercopyisopen (a second copy stops there), buildwindow, show(1, argv) on
-// the window it gives, initfields, initfiles (settings.h) and Fl::run. The rest
+// main calls, in this order: runcommandline (importexport.h; --export and
+// --import end there), usearialmetrics (desktop.h), chooselook (scheme and
+// dialog font), then anothercopyisopen (a second copy stops there),
+// buildwindow, show(1, argv) on the window it gives, initfields, initfiles and
+// watchdatafiles (settings.h) and Fl::run. The rest
 // of the configurator reaches the widgets it works on through the sixteen
 // globals below, set once by buildwindow.
 #ifndef RUVELLO_WINDOW_H

@@ -41,7 +41,7 @@ std::string stderrof(void (*call)(void*), void* context) {
 
 struct reading {
     FILE* file;
-    servicesettings settings;
+    advancevalues settings;
 };
 
 void readit(void* context) {
@@ -76,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             monthly = value < 0 || value > 10 ? 1 : (int)value;
         }
     }
-    fuzzcheck(work.settings.annual_advance == annual);
-    fuzzcheck(work.settings.monthly_advance == monthly);
+    fuzzcheck(work.settings.annual == annual);
+    fuzzcheck(work.settings.monthly == monthly);
     fuzzcheck(message == (warned ? std::string(CONFIGMESSAGE) : std::string()));
     fuzzcheck(strcmp(CONFIGMESSAGE, "Configuration file syntax error: using default values.") == 0);
     return 0;

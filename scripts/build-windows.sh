@@ -16,7 +16,8 @@
 #    packaging/windows/ruvello.nsi.
 #
 # RUVELLO_WINDOWS_TESTS=ON also builds the test programs that run under Wine
-# (the CMake option RUVELLO_TESTS of the Windows build).
+# and the cycle benchmark bench_cycle (the CMake options RUVELLO_TESTS and
+# RUVELLO_BENCH of the Windows build).
 #
 # Exit status: 0 built; 1 a step failed; 3 no FLTK source could be found or
 # fetched (nothing was built; the Windows test stage counts this as skipped).
@@ -137,7 +138,7 @@ if ! cmake -S "$top" -B "$build" \
        -DCMAKE_BUILD_TYPE=Release \
        -DRUVELLO_FLTK_DIR="$fltk/install" \
        -DRUVELLO_TESTS="$tests" \
-       -DRUVELLO_BENCH=OFF >"$build/configure.log" 2>&1; then
+       -DRUVELLO_BENCH="$tests" -DRUVELLO_WERROR=ON >"$build/configure.log" 2>&1; then
   cat "$build/configure.log"
   echo "build-windows: Ruvello could not be configured for Windows" >&2
   exit 1

@@ -2,13 +2,12 @@
 
 #include "datafiles.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace {
 
-// The most that one read of the line reader takes: a 512-byte buffer less its zero.
-const int PIECE = LINEBUFSIZE - 1;
+// The most that one read of the line reader takes.
+const int PIECE = DATAPIECEMAX;
 
 // Keeps at least a whole piece in the block unless the file has ended.
 void fill(datalinereader* reader) {
@@ -47,14 +46,6 @@ bool nextdataline(datalinereader* reader, char* line) {
         const char* feed = (const char*)memchr(piece, '\n', available);
         int length = feed != NULL ? (int)(feed - piece) + 1 : available;
         reader->start += length;
-        // The piece is text up to its first zero byte, cut at its first
-        // carriage return or line feed; only one that begins with a digit is a
-        // data line (a cut piece that begins with a digit keeps it).
-        if (!isdigit((unsigned char)piece[0])) continue;
-        int used = 0;
-        while (used < length && piece[used] != '\0' && piece[used] != '\r' && piece[used] != '\n') used++;
-        memcpy(line, piece, used);
-        line[used] = '\0';
-        return true;
+        if (takedataline(piece, length, line)) return true;
     }
 }

@@ -1,8 +1,7 @@
 // A faster way through a long data file for the service's minute cycle. It
 // gives exactly the data lines that readonedataline gives, in the same order
-// (pieces of at most 511 characters, cut at the first carriage return, line
-// feed or zero byte, comment lines skipped), but reads the file in large
-// blocks instead of one line at a time.
+// (both cut the file into the same pieces and apply takedataline, datafiles.h,
+// to each), but reads the file in large blocks instead of one line at a time.
 //
 // Use: startdatalines on a file opened for reading, nextdataline until it
 // gives false, then datareadfailed on the file tells a read error from the

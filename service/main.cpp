@@ -16,6 +16,7 @@
 #include "datafiles.h"
 #include "instancelock.h"
 #include "notification.h"
+#include "options.h"
 #include "scheduler.h"
 #include "statefile.h"
 #include "statefolder.h"

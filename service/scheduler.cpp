@@ -3,7 +3,9 @@
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
+#include "growable.h"
 #include "linereader.h"
+#include "lineset.h"
 #include "notification.h"
 
 #include <cctype>
@@ -24,10 +26,6 @@ const char CONFIGMESSAGE[] = "Configuration file syntax error: using default val
 
 namespace {
 
-// The day's memory starts with this many slots and doubles when half full.
-const size_t FIRSTCAPACITY = 64;
-// The kept simple lines start with room for this many and double when full.
-const int FIRSTKEPTCAPACITY = 16;
 const long MINUTESPERDAY = 24 * 60;
 
 // A heap copy of line, NULL when memory for it cannot be had.
@@ -36,56 +34,6 @@ char* copyofline(const char* line) {
     char* copy = (char*)malloc(length + 1);
     if (copy != NULL) memcpy(copy, line, length + 1);
     return copy;
-}
-
-uint64_t hashline(const char* line) {
-    uint64_t hash = 1469598103934665603ULL;
-    for (const unsigned char* c = (const unsigned char*)line; *c != '\0'; c++) {
-        hash ^= *c;
-        hash *= 1099511628211ULL;
-    }
-    return hash;
-}
-
-void forgetlines(linememory* memory) {
-    for (size_t i = 0; i < memory->capacity; i++) free(memory->lines[i]);
-    free(memory->lines);
-    memory->lines = NULL;
-    memory->capacity = 0;
-    memory->count = 0;
-}
-
-bool containsline(const linememory* memory, const char* line) {
-    if (memory->capacity == 0) return false;
-    size_t index = (size_t)hashline(line) & (memory->capacity - 1);
-    while (memory->lines[index] != NULL) {
-        if (strcmp(memory->lines[index], line) == 0) return true;
-        index = (index + 1) & (memory->capacity - 1);
-    }
-    return false;
-}
-
-// Puts line (already owned by the table) into the first free slot of its chain.
-void placeline(char** slots, size_t capacity, char* line) {
-    size_t index = (size_t)hashline(line) & (capacity - 1);
-    while (slots[index] != NULL) index = (index + 1) & (capacity - 1);
-    slots[index] = line;
-}
-
-// The number of days from 1970-01-01 to the given date (proleptic Gregorian).
-long daysfromcivil(long year, long month, long day) {
-    year -= month <= 2 ? 1 : 0;
-    long era = (year >= 0 ? year : year - 399) / 400;
-    long yearofera = year - era * 400;
-    long dayofyear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    long dayofera = yearofera * 365 + yearofera / 4 - yearofera / 100 + dayofyear;
-    return era * 146097 + dayofera - 719468;
-}
-
-int digitsat(const char* text, int start, int count) {
-    int value = 0;
-    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
-    return value;
 }
 
 // The field of count characters from position start (0-based) read as a
@@ -104,10 +52,11 @@ void writeconfigmessage() {
     fflush(stderr);
 }
 
-// Opens a data file for reading with its path formed anew; a path that cannot
-// be formed, or a file that cannot be opened or is no regular file, ends the service.
-FILE* opendatafile(int (*getname)(char* path), char* path) {
-    if (getname(path) != 0) reportfileerrorandexit(path);
+// Opens the data file of that number for reading with its path formed anew; a
+// path that cannot be formed, or a file that cannot be opened or is no regular
+// file, ends the service.
+FILE* opendatafile(int number, char* path) {
+    if (getdatafilename(path, number) != 0) reportfileerrorandexit(path);
     // Only a regular file is opened, without waiting and closed on exec, so
     // that no message box started during the scan keeps it.
     FILE* file = openforreading(path);
@@ -205,9 +154,9 @@ dueline* collectsimple(schedulerstate* state, const char* after, const char* sta
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     dueline* lines = NULL;
-    int capacity = 0;
+    size_t capacity = 0;
     *count = 0;
-    FILE* file = opendatafile(getsinglealertfilename, path);
+    FILE* file = opendatafile(DATASINGLE, path);
     startdatalines(&state->listreader, file);
     while (nextdataline(&state->listreader, line)) {
         bool due;
@@ -217,13 +166,7 @@ dueline* collectsimple(schedulerstate* state, const char* after, const char* sta
             due = strncmp(line, after, STAMPLEN) > 0 && strncmp(line, stamp, STAMPLEN) <= 0 && isrealstamp(line);
         }
         if (!due) continue;
-        if (*count == capacity) {
-            int grown = capacity == 0 ? FIRSTKEPTCAPACITY : capacity * 2;
-            dueline* more = (dueline*)realloc(lines, (size_t)grown * sizeof(dueline));
-            if (more == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
-            lines = more;
-            capacity = grown;
-        }
+        if (makeroom(&lines, &capacity, (size_t)*count + 1) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
         char* copy = copyofline(line);
         if (copy == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
         lines[*count].line = copy;
@@ -305,16 +248,16 @@ bool annualdue(const char* line, const windowdates* window) {
 }
 
 // What passed since the last day scanned, for the first cycle after a gap:
-// the dates that passed, and the lines seen on that last day.
+// the dates that passed, and the lines seen on that last day (its own).
 struct passeddays {
     windowdates dates;
-    const linememory* seen;
+    lineset seen;
 };
 
-// Reads the monthly or annual list that getname names and announces, once a
+// Reads the monthly or annual list of that data file number and announces, once a
 // day, each line whose date its window holds, and each line whose date
 // passed and that the last day scanned did not see. Gives the number announced.
-int scanlist(schedulerstate* state, int (*getname)(char* path), int advance,
+int scanlist(schedulerstate* state, int number, int advance,
              bool (*isdue)(const char* line, const windowdates* window), const passeddays* passed,
              notificationlauncher launcher) {
     windowdates window;
@@ -322,16 +265,16 @@ int scanlist(schedulerstate* state, int (*getname)(char* path), int advance,
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     int announced = 0;
-    FILE* file = opendatafile(getname, path);
+    FILE* file = opendatafile(number, path);
     startdatalines(&state->listreader, file);
     while (nextdataline(&state->listreader, line)) {
         bool due = isdue(line, &window) ||
-                   (passed != NULL && isdue(line, &passed->dates) && !containsline(passed->seen, line));
+                   (passed != NULL && isdue(line, &passed->dates) && !lineinset(&passed->seen, line));
         if (!due || isnotified(state, line)) continue;
         if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
         announced++;
         // The copy is kept exactly as read, before the launcher's quote change.
-        if (remembernotified(&state->notified, line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
+        if (addlinetoset(&state->notified, line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
     }
     closedatafile(file, path);
     return announced;
@@ -352,12 +295,9 @@ bool fingerprintlines(void* context, char* line) {
 }
 
 // 1 when the configuration message is due for what file holds, else 0.
-int readsettings(servicesettings* settings, FILE* file, uint64_t* fingerprint) {
-    advancevalues values;
+int readfingerprintedconfig(advancevalues* values, FILE* file, uint64_t* fingerprint) {
     fingerprintedlines source = {file, 0};
-    int fault = readserviceconfig(&values, fingerprintlines, &source);
-    settings->annual_advance = values.annual;
-    settings->monthly_advance = values.monthly;
+    int fault = readserviceconfig(values, fingerprintlines, &source);
     *fingerprint = source.fingerprint;
     return fault;
 }
@@ -367,136 +307,25 @@ long long floordiv(long long value, long long by) {
     return value % by < 0 ? quotient - 1 : quotient;
 }
 
-}  // namespace
-
-long long stampminutes(const char* stamp) {
-    long long days = daysfromcivil(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
-    return days * 1440 + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
-}
-
-bool isrealstamp(const char* line) {
-    static const char pattern[] = "dddd-dd-dd dd:dd";
-    for (int i = 0; i < STAMPLEN; i++) {
-        if (pattern[i] == 'd' ? !isdigit((unsigned char)line[i]) : line[i] != pattern[i]) return false;
-    }
-    int month = digitsat(line, 5, 2);
-    int day = digitsat(line, 8, 2);
-    return month >= 1 && month <= 12 && day >= 1 && day <= daysinmonth(digitsat(line, 0, 4), month) &&
-           digitsat(line, 11, 2) <= 23 && digitsat(line, 14, 2) <= 59;
-}
-
-int readserviceoptions(int argc, char** argv, int* days) {
-    *days = DEFAULTCATCHUPDAYS;
-    if (argc <= 1) return 0;
-    if (argc != 3 || strcmp(argv[1], "--catch-up") != 0) return 1;
-    const char* text = argv[2];
-    // Only plain digits: no sign, no blanks, nothing after them.
-    if (*text == '\0' || strspn(text, "0123456789") != strlen(text) || strlen(text) > 2) return 1;
-    int value = atoi(text);
-    if (value > MOSTCATCHUPDAYS) return 1;
-    *days = value;
-    return 0;
-}
-
-void createdatafiles() {
-    int (*getname[4])(char* path) = {getconfigfilename, getsinglealertfilename, getmonthlyalertfilename,
-                                     getannualalertfilename};
-    for (int i = 0; i < 4; i++) {
-        char path[PATHBUFSIZE];
-        if (getname[i](path) != 0 || createifabsent(path) != 0) reportfileerrorandexit(path);
-    }
-}
-
-void readconfigfile(servicesettings* settings, FILE* file) {
-    uint64_t fingerprint;
-    if (readsettings(settings, file, &fingerprint) != 0) writeconfigmessage();
-}
-
-bool isnotified(const schedulerstate* state, const char* line) { return containsline(&state->notified, line); }
-
-int remembernotified(linememory* memory, const char* line) {
-    if ((size_t)(memory->count + 1) * 2 > memory->capacity) {
-        size_t capacity = memory->capacity == 0 ? FIRSTCAPACITY : memory->capacity * 2;
-        char** slots = (char**)calloc(capacity, sizeof(char*));
-        if (slots == NULL) return 1;
-        for (size_t i = 0; i < memory->capacity; i++) {
-            if (memory->lines[i] != NULL) placeline(slots, capacity, memory->lines[i]);
-        }
-        free(memory->lines);
-        memory->lines = slots;
-        memory->capacity = capacity;
-    }
-    char* copy = copyofline(line);
-    if (copy == NULL) return 1;
-    placeline(memory->lines, memory->capacity, copy);
-    memory->count++;
-    return 0;
-}
-
-int keepsimpleline(schedulerstate* state, const char* line, int count) {
-    keptline* kept = findkept(state, line);
-    if (kept != NULL) {
-        kept->count += count;
-        kept->used += count;
-        return 0;
-    }
-    if (state->keptcount == state->keptcapacity) {
-        int capacity = state->keptcapacity == 0 ? FIRSTKEPTCAPACITY : state->keptcapacity * 2;
-        keptline* more = (keptline*)realloc(state->kept, (size_t)capacity * sizeof(keptline));
-        if (more == NULL) return 1;
-        state->kept = more;
-        state->keptcapacity = capacity;
-    }
-    char* copy = copyofline(line);
-    if (copy == NULL) return 1;
-    state->kept[state->keptcount].line = copy;
-    state->kept[state->keptcount].count = count;
-    state->kept[state->keptcount].used = count;
-    state->keptcount++;
-    return 0;
-}
-
-void initschedulerstate(schedulerstate* state) {
-    state->notified.lines = NULL;
-    state->notified.capacity = 0;
-    state->notified.count = 0;
-    state->year = -1;
-    state->month = -1;
-    state->day = -1;
-    memset(state->greatestscanned, 0, sizeof state->greatestscanned);
-    state->greatestutcminute = 0;
-    memset(state->lastscanned, 0, sizeof state->lastscanned);
-    state->kept = NULL;
-    state->keptcount = 0;
-    state->keptcapacity = 0;
-    state->catchupdays = DEFAULTCATCHUPDAYS;
-    state->running = false;
-    state->configfault = false;
-    state->configfingerprint = 0;
-}
-
-void clearschedulerstate(schedulerstate* state) {
-    int days = state->catchupdays;
-    forgetlines(&state->notified);
-    forgetkept(state);
-    initschedulerstate(state);
-    state->catchupdays = days;
-}
-
-bool runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, long long utcseconds,
-              notificationlauncher launcher) {
-    long long utcminute = floordiv(utcseconds, 60);
-    clockmove move = classifymove(state, stamp, utcminute);
-    // Simple alarms due in this cycle: those after the minute "after" and at or
-    // before the cycle's stamp; with after NULL only the cycle's own minute.
-    // Those at or before "repeatedupto" fall in minutes scanned before.
+// The simple alarms of a cycle: those after the minute "after" and at or
+// before the cycle's stamp; with after NULL only the cycle's own minute.
+// Those at or before "repeatedupto" fall in minutes scanned before. Both
+// point into the copies of the two minutes held here, or are NULL.
+struct simplerange {
     char previous[STAMPBUFSIZE];
     char greatest[STAMPBUFSIZE];
-    keepstamp(previous, state->lastscanned);
-    keepstamp(greatest, state->greatestscanned);
-    bool afterprevious = strncmp(stamp, previous, STAMPLEN) > 0;
-    const char* after = NULL;
-    const char* repeatedupto = NULL;
+    const char* after;
+    const char* repeatedupto;
+};
+
+// The range of simple alarms for how the clock moved; the greatest minute
+// scanned moves on with the clock, except after a small step back.
+void advancescan(schedulerstate* state, clockmove move, const char* stamp, long long utcminute, simplerange* range) {
+    keepstamp(range->previous, state->lastscanned);
+    keepstamp(range->greatest, state->greatestscanned);
+    bool afterprevious = strncmp(stamp, range->previous, STAMPLEN) > 0;
+    range->after = NULL;
+    range->repeatedupto = NULL;
     switch (move) {
     case FIRSTSCAN:
         // The first cycle without a saved state announces its own minute only.
@@ -515,8 +344,8 @@ bool runcycle(schedulerstate* state, int year, int month, int day, const char* s
         // passed over since the last cycle is announced now, late but once.
         // After a step back the clock passed the greatest minute again: the
         // minutes up to it are announced only beyond what was announced.
-        after = previous;
-        repeatedupto = greatest;
+        range->after = range->previous;
+        range->repeatedupto = range->greatest;
         keepstamp(state->greatestscanned, stamp);
         state->greatestutcminute = utcminute;
         break;
@@ -526,60 +355,138 @@ bool runcycle(schedulerstate* state, int year, int month, int day, const char* s
         // scanned: the minutes it shows again were scanned already, so only
         // the copies of a line beyond those announced are due (a line added
         // meanwhile), until the clock passes the greatest scanned minute.
-        if (afterprevious) after = previous;
-        repeatedupto = greatest;
+        if (afterprevious) range->after = range->previous;
+        range->repeatedupto = range->greatest;
         break;
     }
     for (int i = 0; i < state->keptcount; i++) state->kept[i].used = 0;
+}
 
-    // The day's memory belongs to the date of the greatest scanned minute. It
-    // is cleared when that date changes (a new day, a gap, a clock
-    // correction), and kept when the clock steps back a little, also across
-    // midnight, so that nothing is announced twice; monthly and annual
-    // windows then still start at that later date. After time that passed,
-    // the lines whose date passed meanwhile and that the last day scanned
-    // did not see are announced in this cycle.
-    bool daychanged = move != STEPPEDBACK && (year != state->year || month != state->month || day != state->day);
-    linememory seen = {NULL, 0, 0};
-    passeddays* passed = NULL;
-    passeddays gap;
-    if (daychanged) {
-        if (move == MOVEDON && state->year != -1) {
-            markpassed(state->year, state->month, state->day, year, month, day, &gap.dates);
-            seen = state->notified;
-            gap.seen = &seen;
-            passed = &gap;
-        } else {
-            forgetlines(&state->notified);
-        }
-        state->notified.lines = NULL;
-        state->notified.capacity = 0;
-        state->notified.count = 0;
-        state->year = year;
-        state->month = month;
-        state->day = day;
+// The day's memory belongs to the date of the greatest scanned minute. It is
+// cleared when that date changes (a new day, a gap, a clock correction), and
+// kept when the clock steps back a little, also across midnight, so that
+// nothing is announced twice; monthly and annual windows then still start at
+// that later date. After time that passed, gap takes the dates passed and the
+// last day's memory, for announcing the lines whose date passed meanwhile and
+// that the last day did not see, and *passed points at it (else NULL). True
+// when the day changed.
+bool turnday(schedulerstate* state, clockmove move, int year, int month, int day, passeddays* gap,
+             const passeddays** passed) {
+    *passed = NULL;
+    initlineset(&gap->seen);
+    if (move == STEPPEDBACK || (year == state->year && month == state->month && day == state->day)) return false;
+    if (move == MOVEDON && state->year != -1) {
+        markpassed(state->year, state->month, state->day, year, month, day, &gap->dates);
+        movelineset(&gap->seen, &state->notified);
+        *passed = gap;
+    } else {
+        freelineset(&state->notified);
     }
+    state->year = year;
+    state->month = month;
+    state->day = day;
+    return true;
+}
 
-    servicesettings settings;
+// The cycle's advance values. The message is written when a fault is first
+// found, and again only when the values read change: an empty file does not
+// fill a log.
+void readcycleconfig(schedulerstate* state, advancevalues* values) {
     char path[PATHBUFSIZE];
-    FILE* file = opendatafile(getconfigfilename, path);
+    FILE* file = opendatafile(DATACONFIG, path);
     uint64_t fingerprint = 0;
-    int fault = readsettings(&settings, file, &fingerprint);
+    int fault = readfingerprintedconfig(values, file, &fingerprint);
     closedatafile(file, path);
-    // The message is written when a fault is first found, and again only
-    // when the values read change: an empty file does not fill a log.
     if (fault != 0 && (!state->configfault || fingerprint != state->configfingerprint)) writeconfigmessage();
     state->configfault = fault != 0;
     state->configfingerprint = fingerprint;
+}
 
+// Announces the simple alarms of range; after time that passed, the kept
+// lines that the clock cannot show again are dropped. Gives the number announced.
+int scansimple(schedulerstate* state, const simplerange* range, const char* stamp, clockmove move,
+               notificationlauncher launcher) {
     int count = 0;
-    dueline* lines = collectsimple(state, after, stamp, &count);
-    int announced = announcesimple(state, lines, count, repeatedupto, launcher);
+    dueline* lines = collectsimple(state, range->after, stamp, &count);
+    int announced = announcesimple(state, lines, count, range->repeatedupto, launcher);
     freeduelines(lines, count);
     if (move == MOVEDON) prunekept(state);
-    announced += scanlist(state, getmonthlyalertfilename, settings.monthly_advance, monthlydue, passed, launcher);
-    announced += scanlist(state, getannualalertfilename, settings.annual_advance, annualdue, passed, launcher);
-    forgetlines(&seen);
+    return announced;
+}
+
+}  // namespace
+
+void createdatafiles() {
+    for (int number = 0; number < DATAFILES; number++) {
+        char path[PATHBUFSIZE];
+        if (getdatafilename(path, number) != 0 || createifabsent(path) != 0) reportfileerrorandexit(path);
+    }
+}
+
+void readconfigfile(advancevalues* values, FILE* file) {
+    uint64_t fingerprint;
+    if (readfingerprintedconfig(values, file, &fingerprint) != 0) writeconfigmessage();
+}
+
+bool isnotified(const schedulerstate* state, const char* line) { return lineinset(&state->notified, line); }
+
+int keepsimpleline(schedulerstate* state, const char* line, int count) {
+    keptline* kept = findkept(state, line);
+    if (kept != NULL) {
+        kept->count += count;
+        kept->used += count;
+        return 0;
+    }
+    if (makeroom(&state->kept, &state->keptcapacity, (size_t)state->keptcount + 1) != 0) return 1;
+    char* copy = copyofline(line);
+    if (copy == NULL) return 1;
+    state->kept[state->keptcount].line = copy;
+    state->kept[state->keptcount].count = count;
+    state->kept[state->keptcount].used = count;
+    state->keptcount++;
+    return 0;
+}
+
+void initschedulerstate(schedulerstate* state) {
+    initlineset(&state->notified);
+    state->year = -1;
+    state->month = -1;
+    state->day = -1;
+    memset(state->greatestscanned, 0, sizeof state->greatestscanned);
+    state->greatestutcminute = 0;
+    memset(state->lastscanned, 0, sizeof state->lastscanned);
+    state->kept = NULL;
+    state->keptcount = 0;
+    state->keptcapacity = 0;
+    state->catchupdays = DEFAULTCATCHUPDAYS;
+    state->running = false;
+    state->configfault = false;
+    state->configfingerprint = 0;
+}
+
+void clearschedulerstate(schedulerstate* state) {
+    int days = state->catchupdays;
+    freelineset(&state->notified);
+    forgetkept(state);
+    initschedulerstate(state);
+    state->catchupdays = days;
+}
+
+bool runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, long long utcseconds,
+              notificationlauncher launcher) {
+    long long utcminute = floordiv(utcseconds, 60);
+    clockmove move = classifymove(state, stamp, utcminute);
+    simplerange range;
+    advancescan(state, move, stamp, utcminute, &range);
+    passeddays gap;
+    const passeddays* passed;
+    bool daychanged = turnday(state, move, year, month, day, &gap, &passed);
+    advancevalues settings;
+    readcycleconfig(state, &settings);
+    int announced = scansimple(state, &range, stamp, move, launcher);
+    announced += scanlist(state, DATAMONTHLY, settings.monthly, monthlydue, passed, launcher);
+    announced += scanlist(state, DATAANNUAL, settings.annual, annualdue, passed, launcher);
+    freelineset(&gap.seen);
     keepstamp(state->lastscanned, stamp);
     state->running = true;
     return announced > 0 || daychanged;

@@ -1,6 +1,6 @@
 // The reminder service's minute cycle: which alarms are due and when.
 //
-// main reads its options with readserviceoptions, calls createdatafiles and
+// main reads its options (options.h), calls createdatafiles and
 // initschedulerstate once, sets the state's catch-up limit and loads the
 // state saved by the previous run (statefile.h); then, for ever, it runs
 // runcycle with the state and one reading of the clock, saves the state when
@@ -23,17 +23,11 @@
 #include "calendar.h"
 #include "configfile.h"
 #include "linereader.h"
+#include "lineset.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-
-// The two advance values, read anew from the configuration file each cycle
-// and kept within the service's limits (configfile.h).
-struct servicesettings {
-    int annual_advance;    // days after today that the annual window reaches
-    int monthly_advance;   // days after today that the monthly window reaches
-};
 
 // Starts the notification for one alarm line; true when it was started.
 typedef bool (*notificationlauncher)(const char* line);
@@ -51,14 +45,6 @@ const long SMALLSTEPBACKMINUTES = 3 * 60;
 // to this many minutes (a slow scan) as time that passed.
 const long SLOWSCANMINUTES = 5;
 
-// A set of whole lines, each a heap copy, keyed by its full text. It grows as
-// needed, so many alarms never fill it.
-struct linememory {
-    char** lines;
-    size_t capacity;
-    int count;
-};
-
 // A simple alarm line announced for a minute within SMALLSTEPBACKMINUTES up to
 // the greatest minute scanned, and how many of its copies were announced.
 struct keptline {
@@ -72,7 +58,7 @@ struct keptline {
 // fresh again (a restart of the service).
 struct schedulerstate {
     // The day's memory: the monthly and annual lines announced on the current day.
-    linememory notified;
+    lineset notified;
     // The current day: the date of the greatest minute scanned; -1 before the first cycle.
     int year;
     int month;
@@ -86,7 +72,7 @@ struct schedulerstate {
     // The simple lines kept so that a minute the clock shows again announces nothing twice.
     keptline* kept;
     int keptcount;
-    int keptcapacity;
+    size_t keptcapacity;
     // Days of 24 hours that a forward step may span and still be caught up.
     int catchupdays;
     // False until the first cycle of this run: catching up turned off then
@@ -99,23 +85,13 @@ struct schedulerstate {
     datalinereader listreader;
 };
 
-// 0: the arguments are empty or "--catch-up DAYS" with DAYS 0 to MOSTCATCHUPDAYS,
-// stored in days (DEFAULTCATCHUPDAYS without it); 1: anything else.
-int readserviceoptions(int argc, char** argv, int* days);
-// Minutes since 1970 of the minute that a stamp (or a simple alarm line)
-// begins with, as wall-clock time; only for texts that isrealstamp accepts.
-long long stampminutes(const char* stamp);
-// True when the first 16 characters of text are a minute that a clock can
-// show: a simple alarm line can fall between two scanned minutes only then,
-// just as only such a line can equal a scanned minute.
-bool isrealstamp(const char* text);
 void createdatafiles();                                        // returns only when all four data files exist
-void readconfigfile(servicesettings* settings, FILE* file);    // fills settings from the first two data lines of file
+// Fills values as the service reads the configuration (readserviceconfig)
+// from the data lines of file, and writes the configuration message when it is due.
+void readconfigfile(advancevalues* values, FILE* file);
 bool isnotified(const schedulerstate* state, const char* line);  // true when line was announced on the current day
 void initschedulerstate(schedulerstate* state);                // no day, no minute, no announcement; holds no memory
 void clearschedulerstate(schedulerstate* state);               // releases what state holds, then as initschedulerstate
-// 0: line is in memory (as a copy); 1: memory for it could not be had.
-int remembernotified(linememory* memory, const char* line);
 // 0: line is kept with count copies announced; 1: memory for it could not be had.
 int keepsimpleline(schedulerstate* state, const char* line, int count);
 // One cycle at stamp on that date, utcseconds being the same moment in UTC

@@ -76,7 +76,7 @@ bool readitems(FILE* file, schedulerstate* state) {
         if (startswith(line, NOTIFIEDPREFIX)) {
             const char* text = line + strlen(NOTIFIEDPREFIX);
             if (!isdataline(text)) return false;
-            if (!isnotified(state, text) && remembernotified(&state->notified, text) != 0) return false;
+            if (!isnotified(state, text) && addlinetoset(&state->notified, text) != 0) return false;
         } else if (startswith(line, KEPTPREFIX)) {
             char* text = line + strlen(KEPTPREFIX);
             size_t digits = strspn(text, "0123456789");
@@ -97,8 +97,8 @@ bool readitems(FILE* file, schedulerstate* state) {
 // two minutes, the day's memory, the kept lines and the end.
 struct statelines {
     const schedulerstate* state;
-    size_t slot;   // the next slot of the day's memory to look at
-    int kept;      // the next kept line
+    linesetwalk notified;  // through the day's memory
+    int kept;              // the next kept line
     char text[STATELINEBUFSIZE];
 };
 
@@ -123,12 +123,10 @@ const char* getstateline(int index, void* context) {
         snprintf(lines->text, sizeof lines->text, "%s%s", UTCPREFIX, stamp);
         return lines->text;
     }
-    while (lines->slot < state->notified.capacity) {
-        const char* line = state->notified.lines[lines->slot++];
-        if (line != NULL) {
-            snprintf(lines->text, sizeof lines->text, "%s%s", NOTIFIEDPREFIX, line);
-            return lines->text;
-        }
+    const char* line = nextlinesetline(&lines->notified);
+    if (line != NULL) {
+        snprintf(lines->text, sizeof lines->text, "%s%s", NOTIFIEDPREFIX, line);
+        return lines->text;
     }
     if (lines->kept < state->keptcount) {
         const keptline* kept = &state->kept[lines->kept++];
@@ -158,7 +156,7 @@ int savestatefile(const schedulerstate* state, const char* path) {
     if (state->greatestscanned[0] == '\0') return 0;
     statelines lines;
     lines.state = state;
-    lines.slot = 0;
+    startlinesetwalk(&lines.notified, &state->notified);
     lines.kept = 0;
     // Every line fits: a data line is at most 511 characters and each prefix is short.
     int count = 3 + state->notified.count + state->keptcount + 1;

@@ -1,5 +1,6 @@
 #include "calendar.h"
 
+#include <cctype>
 #include <cstring>
 #include <ctime>
 
@@ -91,4 +92,40 @@ void addoneday(int* year, int* month, int* day) {
     } else {
         (*month)++;
     }
+}
+
+namespace {
+
+// The number of days from 1970-01-01 to the given date (proleptic Gregorian).
+long daysfromcivil(long year, long month, long day) {
+    year -= month <= 2 ? 1 : 0;
+    long era = (year >= 0 ? year : year - 399) / 400;
+    long yearofera = year - era * 400;
+    long dayofyear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    long dayofera = yearofera * 365 + yearofera / 4 - yearofera / 100 + dayofyear;
+    return era * 146097 + dayofera - 719468;
+}
+
+int digitsat(const char* text, int start, int count) {
+    int value = 0;
+    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+}  // namespace
+
+long long stampminutes(const char* stamp) {
+    long long days = daysfromcivil(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
+    return days * 1440 + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
+}
+
+bool isrealstamp(const char* line) {
+    static const char pattern[] = "dddd-dd-dd dd:dd";
+    for (int i = 0; i < STAMPLEN; i++) {
+        if (pattern[i] == 'd' ? !isdigit((unsigned char)line[i]) : line[i] != pattern[i]) return false;
+    }
+    int month = digitsat(line, 5, 2);
+    int day = digitsat(line, 8, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= daysinmonth(digitsat(line, 0, 4), month) &&
+           digitsat(line, 11, 2) <= 23 && digitsat(line, 14, 2) <= 59;
 }

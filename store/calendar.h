@@ -6,7 +6,9 @@
 // both from one reading of the clock, so they never straddle a midnight.
 // formatnow writes the present local moment in any other layout (a file
 // name's date, say), read from the same clock.
-// addoneday walks a date forward across month ends, year ends and leap days.
+// addoneday walks a date forward across month ends, year ends and leap days;
+// stampminutes turns a minute stamp into a count of minutes, so that two
+// stamps can be told apart by how far apart they lie.
 #ifndef RUVELLO_CALENDAR_H
 #define RUVELLO_CALENDAR_H
 
@@ -24,5 +26,12 @@ int formatnow(const char* format, char* text, int size);
 void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
 bool isleapyear(int year);                      // true for Gregorian leap years
 int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month
+// True when the first 16 characters of text are a minute that a clock can
+// show: a simple alarm line can fall between two scanned minutes only then,
+// just as only such a line can equal a scanned minute.
+bool isrealstamp(const char* text);
+// Minutes since 1970 of the minute that a stamp (or a simple alarm line)
+// begins with, as wall-clock time; only for texts that isrealstamp accepts.
+long long stampminutes(const char* stamp);
 
 #endif

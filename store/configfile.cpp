@@ -25,17 +25,14 @@ bool listdatalines(void* context, char* line) {
         // reader takes a long line, so both give the same data lines.
         const char* rest = list->lines[list->index] + list->offset;
         size_t length = strlen(rest);
-        size_t piece = length < (size_t)(LINEBUFSIZE - 1) ? length : (size_t)(LINEBUFSIZE - 1);
-        memcpy(line, rest, piece);
-        line[piece] = '\0';
+        size_t piece = length < (size_t)DATAPIECEMAX ? length : (size_t)DATAPIECEMAX;
         if (piece == length) {
             list->index++;
             list->offset = 0;
         } else {
             list->offset += (int)piece;
         }
-        line[strcspn(line, "\r\n")] = '\0';
-        if (isdigit((unsigned char)line[0])) return true;
+        if (takedataline(rest, (int)piece, line)) return true;
     }
     return false;
 }

@@ -121,10 +121,26 @@ int getfilename(char* path, const char* name) {
     return usable ? 0 : 1;
 }
 
-int getconfigfilename(char* path) { return getfilename(path, "config.dat"); }
-int getsinglealertfilename(char* path) { return getfilename(path, "single_alerts.dat"); }
-int getmonthlyalertfilename(char* path) { return getfilename(path, "monthly_alerts.dat"); }
-int getannualalertfilename(char* path) { return getfilename(path, "annual_alerts.dat"); }
+const datafile DATAFILETABLE[DATAFILES] = {
+    {"config.dat", "Configuration File", KINDSETTINGS},
+    {"single_alerts.dat", "data file for simple alarms", KINDSINGLE},
+    {"monthly_alerts.dat", "data file for monthly alarms", KINDMONTHLY},
+    {"annual_alerts.dat", "data file for annual alarms", KINDANNUAL},
+};
+
+int getdatafilename(char* path, int number) { return getfilename(path, DATAFILETABLE[number].name); }
+
+int datafileofkind(int kind) {
+    for (int number = 0; number < DATAFILES; number++) {
+        if (DATAFILETABLE[number].kind == kind) return number;
+    }
+    return -1;
+}
+
+int getconfigfilename(char* path) { return getdatafilename(path, DATACONFIG); }
+int getsinglealertfilename(char* path) { return getdatafilename(path, DATASINGLE); }
+int getmonthlyalertfilename(char* path) { return getdatafilename(path, DATAMONTHLY); }
+int getannualalertfilename(char* path) { return getdatafilename(path, DATAANNUAL); }
 
 void pathmanipulator(char* path) {
 #ifdef _WIN32
@@ -155,12 +171,20 @@ int createifabsent(char* path) {
     return 1;
 }
 
+const char PANELFILEERROR[] = "Cannot create or access the following file";
+const char SERVICEFILEERROR[] = "Cannot create, read or write the following file";
+
+int composefileerror(const char* what, const char* path, char* text, int size) {
+    // A path cut short still names the file well enough to find it.
+    int written = snprintf(text, (size_t)size, "FATAL ERROR\n%s\n   \"%s\"", what, path);
+    return written < 0 || written >= size ? 1 : 0;
+}
+
 bool readonedataline(FILE* file, char* line) {
     for (;;) {
+        // fgets reads one piece: up to and with a line feed, at most DATAPIECEMAX bytes.
         if (fgets(line, LINEBUFSIZE, file) == NULL) return false;
-        if (line[0] == '\0') continue;
-        line[strcspn(line, "\r\n")] = '\0';
-        if (isdigit((unsigned char)line[0])) return true;
+        if (takedataline(line, (int)strlen(line), line)) return true;
     }
 }
 

@@ -3,7 +3,9 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "fileformats.h"
+#include "growable.h"
 #include "instancelock.h"
+#include "lineset.h"
 #include "configfile.h"
 #include "statefolder.h"
 
@@ -13,10 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <unordered_set>
 
 const char EXPORTFIRSTLINE[] = "Ruvello export 1";
 
@@ -26,9 +26,7 @@ const char FORMATPREFIX[] = "Ruvello export ";
 const char SETTINGSSECTION[] = "[settings]";
 // The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL.
 const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]"};
-const char* const LISTDESCRIPTIONS[ALARMKINDS] = {SINGLEDESCRIPTION, MONTHLYDESCRIPTION, ANNUALDESCRIPTION};
-int (*const LISTPATHS[ALARMKINDS])(char*) = {getsinglealertfilename, getmonthlyalertfilename, getannualalertfilename};
-// Sections as the reader counts them: the settings, then the three lists.
+// The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;
 // A UTF-8 byte order mark, which some editors put before the first line.
@@ -37,9 +35,6 @@ const char BYTEORDERMARK[] = "\xef\xbb\xbf";
 const int SHORTLINEBUFSIZE = 128;
 // Before-import copies made within one second get a number: at most this many.
 const int BACKUPTRIES = 100;
-// Lines the list storage makes room for at first, and bytes.
-const int FIRSTROOM = 64;
-const size_t FIRSTCAPACITY = 4096;
 
 // snprintf into text; a text cut short ends in "..." so it never passes for whole.
 void format(char* text, int size, const char* pattern, ...) __attribute__((format(printf, 3, 4)));
@@ -73,41 +68,51 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
 }
 
 int readcurrentdata(alarmdata* data, char* failed) {
-    if (getconfigfilename(failed) != 0 || readfile(failed, NULL, true, data) != 0) return 1;
-    for (int kind = 0; kind < ALARMKINDS; kind++) {
-        if (LISTPATHS[kind](failed) != 0 || readfile(failed, &data->lists[kind], false, data) != 0) return 1;
+    for (int number = 0; number < DATAFILES; number++) {
+        int kind = DATAFILETABLE[number].kind;
+        textlines* list = kind == KINDSETTINGS ? NULL : &data->lists[kind];
+        if (getdatafilename(failed, number) != 0 || readfile(failed, list, list == NULL, data) != 0) return 1;
     }
     failed[0] = '\0';
     return 0;
 }
 
-// The lines of an export of data, written at the given local time.
-int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
-    char dated[SHORTLINEBUFSIZE];
+// The settings' section of an export of data.
+int composesettings(const alarmdata* data, textlines* out) {
     char annual[SHORTLINEBUFSIZE];
     char monthly[SHORTLINEBUFSIZE];
-    format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     format(annual, sizeof annual, "%d", data->annualadvance);
     format(monthly, sizeof monthly, "%d", data->monthlyadvance);
+    const char* lines[] = {SETTINGSSECTION, "# annual alarms advance", annual, "# monthly alarms advance", monthly};
+    for (const char* line : lines) {
+        if (addline(out, line) != 0) return 1;
+    }
+    return 0;
+}
+
+// The lines of an export of data, written at the given local time: the
+// sections in the order of the data files, each after an empty line.
+int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
+    char dated[SHORTLINEBUFSIZE];
+    format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     const char* head[] = {EXPORTFIRSTLINE,
                           "# All the data of Ruvello: the two advance values and the three lists of alarms.",
                           dated,
                           "# or with: ruvelloconfig --import FILE",
                           "# Empty lines and lines beginning with '#' are comments. Below each [section],",
                           "# every line that begins with a digit is one value or one alarm, as in the",
-                          "# data files; an alarm line holds at most 511 characters.",
-                          "",
-                          SETTINGSSECTION,
-                          "# annual alarms advance",
-                          annual,
-                          "# monthly alarms advance",
-                          monthly};
+                          "# data files; an alarm line holds at most 511 characters."};
     for (const char* line : head) {
         if (addline(out, line) != 0) return 1;
     }
-    for (int kind = 0; kind < ALARMKINDS; kind++) {
-        if (addline(out, "") != 0 || addline(out, LISTSECTIONS[kind]) != 0) return 1;
-        const textlines* list = &data->lists[kind];
+    for (const datafile& file : DATAFILETABLE) {
+        if (addline(out, "") != 0) return 1;
+        if (file.kind == KINDSETTINGS) {
+            if (composesettings(data, out) != 0) return 1;
+            continue;
+        }
+        if (addline(out, LISTSECTIONS[file.kind]) != 0) return 1;
+        const textlines* list = &data->lists[file.kind];
         for (int i = 0; i < list->count; i++) {
             if (addline(out, lineat(list, i)) != 0) return 1;
         }
@@ -115,12 +120,12 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
     return 0;
 }
 
-// True when path names one of the four data files (an export written there
+// True when path names one of the data files (an export written there
 // would replace the data with its own text).
 bool isadatafile(const char* path) {
     char datapath[PATHBUFSIZE];
-    for (int i = 0; i < SECTIONS; i++) {
-        if ((i == 0 ? getconfigfilename(datapath) : LISTPATHS[i - 1](datapath)) != 0) continue;
+    for (int number = 0; number < DATAFILES; number++) {
+        if (getdatafilename(datapath, number) != 0) continue;
 #ifdef _WIN32
         if (_stricmp(path, datapath) == 0) return true;
 #else
@@ -206,92 +211,137 @@ int sectionnamed(const char* text) {
 
 const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : LISTSECTIONS[section]; }
 
+// An export file being read: the line just read, the section it is in (-1
+// before the first), the sections seen, the settings' first two data lines,
+// and where the alarms and the text of a problem go.
+struct exportreading {
+    rawline line;
+    int current;
+    bool seen[SECTIONS];
+    int settingslines;
+    char settings[2][LINEBUFSIZE];
+    alarmdata* data;
+    char* reason;
+    int reasonsize;
+};
+
+// What is wrong with the first line, which names the format; NULL when nothing is.
+const char* firstlineproblem(exportreading* reading) {
+    const char* text = reading->line.text;
+    if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
+    if (strcmp(text, EXPORTFIRSTLINE) == 0 && reading->line.length < (size_t)LINEBUFSIZE - 1) return NULL;
+    if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
+        format(reading->reason, reading->reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
+               text + strlen(FORMATPREFIX));
+    } else {
+        format(reading->reason, reading->reasonsize, "its first line is not \"%s\": this is no Ruvello export",
+               EXPORTFIRSTLINE);
+    }
+    return reading->reason;
+}
+
+// Opens the section that a line beginning with '[' names; NULL, or what is wrong.
+const char* sectionproblem(exportreading* reading) {
+    const char* text = reading->line.text;
+    int section = sectionnamed(text);
+    const char* problem = NULL;
+    if (section < 0) {
+        format(reading->reason, reading->reasonsize,
+               "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
+               "[monthly alarms] and [annual alarms]",
+               text);
+        problem = reading->reason;
+    } else if (reading->seen[section]) {
+        format(reading->reason, reading->reasonsize, "the section %s comes a second time", sectiontitle(section));
+        problem = reading->reason;
+    }
+    reading->seen[section >= 0 ? section : 0] = true;
+    reading->current = section;
+    return problem;
+}
+
+// Takes a line within a section: a value, an alarm or a comment; NULL, or what is wrong.
+const char* bodylineproblem(exportreading* reading) {
+    const rawline* line = &reading->line;
+    const char* text = line->text;
+    bool dataline = isdigit((unsigned char)text[0]);
+    if (reading->current == SETTINGS) {
+        // Read as the panel reads the configuration file: the first two data
+        // lines count, every other line is a comment.
+        if (!dataline) return NULL;
+        const char* problem = datalineproblem(line, reading->reason, reading->reasonsize);
+        if (problem == NULL && reading->settingslines < 2) {
+            // The line is whole here: at most a data line long.
+            size_t length = strnlen(text, LINEBUFSIZE - 1);
+            char* kept = reading->settings[reading->settingslines++];
+            memcpy(kept, text, length);
+            kept[length] = '\0';
+        }
+        return problem;
+    }
+    if (text[0] == '\0' || text[0] == '#') return NULL;
+    if (reading->current < 0) return "only comments may stand before the first section";
+    if (!dataline) {
+        return "this line is neither an alarm (it would begin with a digit) nor a comment (empty or beginning "
+               "with '#')";
+    }
+    const char* problem = datalineproblem(line, reading->reason, reading->reasonsize);
+    if (problem == NULL && addline(&reading->data->lists[reading->current], text) != 0) {
+        problem = "there is not enough memory to read it";
+    }
+    return problem;
+}
+
+// What is wrong with a file read to its end: nothing in it, or a section
+// missing (lineno then 0). NULL when nothing is.
+const char* endproblem(exportreading* reading, int* lineno) {
+    if (*lineno == 0) return "it is empty: this is no Ruvello export";
+    for (int section = 0; section < SECTIONS; section++) {
+        if (!reading->seen[section]) {
+            format(reading->reason, reading->reasonsize, "the file ends without the section %s", sectiontitle(section));
+            *lineno = 0;
+            return reading->reason;
+        }
+    }
+    return NULL;
+}
+
+// The settings' two data lines, read as the panel reads the configuration file's.
+void takesettings(const exportreading* reading) {
+    const char* lines[2] = {reading->settings[0], reading->settings[1]};
+    linelist given = {lines, reading->settingslines, 0, 0};
+    advancevalues values;
+    readpanelconfig(&values, listdatalines, &given);
+    reading->data->annualadvance = values.annual;
+    reading->data->monthlyadvance = values.monthly;
+}
+
 // Reads the open export file into data. 0, or 1 with what (and at which line,
 // 0 for the end of the file) in reason.
 int parseexport(FILE* file, alarmdata* data, int* lineno, char* reason, int reasonsize) {
-    rawline* line = (rawline*)malloc(sizeof(rawline));
-    if (line == NULL) {
+    // A line and the settings take more room than a stack frame should.
+    exportreading* reading = (exportreading*)calloc(1, sizeof(exportreading));
+    if (reading == NULL) {
         format(reason, reasonsize, "there is not enough memory to read it");
         return 1;
     }
-    int current = -1;
-    bool seen[SECTIONS] = {};
-    int settingslines = 0;
-    char settings[2][LINEBUFSIZE];
+    reading->current = -1;
+    reading->data = data;
+    reading->reason = reason;
+    reading->reasonsize = reasonsize;
     const char* problem = NULL;
     *lineno = 0;
-    while (problem == NULL && readrawline(file, line)) {
+    while (problem == NULL && readrawline(file, &reading->line)) {
         ++*lineno;
-        const char* text = line->text;
-        if (*lineno == 1) {
-            if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
-            if (strcmp(text, EXPORTFIRSTLINE) == 0 && line->length < (size_t)LINEBUFSIZE - 1) continue;
-            if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
-                format(reason, reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
-                       text + strlen(FORMATPREFIX));
-            } else {
-                format(reason, reasonsize, "its first line is not \"%s\": this is no Ruvello export", EXPORTFIRSTLINE);
-            }
-            problem = reason;
-            break;
-        }
-        if (text[0] == '[') {
-            int section = sectionnamed(text);
-            if (section < 0) {
-                format(reason, reasonsize,
-                       "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
-                       "[monthly alarms] and [annual alarms]",
-                       text);
-                problem = reason;
-            } else if (seen[section]) {
-                format(reason, reasonsize, "the section %s comes a second time", sectiontitle(section));
-                problem = reason;
-            }
-            seen[section >= 0 ? section : 0] = true;
-            current = section;
-            continue;
-        }
-        bool dataline = isdigit((unsigned char)text[0]);
-        if (current == SETTINGS) {
-            // Read as the panel reads the configuration file: the first two data
-            // lines count, every other line is a comment.
-            if (!dataline) continue;
-            problem = datalineproblem(line, reason, reasonsize);
-            if (problem == NULL && settingslines < 2) snprintf(settings[settingslines++], LINEBUFSIZE, "%s", text);
-            continue;
-        }
-        if (text[0] == '\0' || text[0] == '#') continue;
-        if (current < 0) {
-            problem = "only comments may stand before the first section";
-        } else if (!dataline) {
-            problem = "this line is neither an alarm (it would begin with a digit) nor a comment (empty or beginning "
-                      "with '#')";
-        } else {
-            problem = datalineproblem(line, reason, reasonsize);
-            if (problem == NULL && addline(&data->lists[current], text) != 0) problem = "there is not enough memory to read it";
-        }
+        if (*lineno == 1) problem = firstlineproblem(reading);
+        else if (reading->line.text[0] == '[') problem = sectionproblem(reading);
+        else problem = bodylineproblem(reading);
     }
-    free(line);
-    if (problem == NULL && *lineno == 0) problem = "it is empty: this is no Ruvello export";
-    for (int section = 0; problem == NULL && section < SECTIONS; section++) {
-        if (!seen[section]) {
-            format(reason, reasonsize, "the file ends without the section %s", sectiontitle(section));
-            problem = reason;
-            *lineno = 0;
-        }
-    }
-    if (problem != NULL) {
-        if (problem != reason) format(reason, reasonsize, "%s", problem);
-        return 1;
-    }
-    // The two data lines as the panel reads the configuration file's.
-    const char* lines[2] = {settings[0], settings[1]};
-    linelist given = {lines, settingslines, 0, 0};
-    advancevalues values;
-    readpanelconfig(&values, listdatalines, &given);
-    data->annualadvance = values.annual;
-    data->monthlyadvance = values.monthly;
-    return 0;
+    if (problem == NULL) problem = endproblem(reading, lineno);
+    if (problem == NULL) takesettings(reading);
+    else if (problem != reason) format(reason, reasonsize, "%s", problem);
+    free(reading);
+    return problem == NULL ? 0 : 1;
 }
 
 // A data file's bytes as they are, for putting them back.
@@ -312,15 +362,9 @@ int readbytes(savedfile* saved) {
     size_t capacity = 0;
     bool failed = false;
     for (;;) {
-        if (saved->length == capacity) {
-            size_t larger = capacity == 0 ? FIRSTCAPACITY : capacity * 2;
-            char* bytes = (char*)realloc(saved->bytes, larger);
-            if (bytes == NULL) {
-                failed = true;
-                break;
-            }
-            saved->bytes = bytes;
-            capacity = larger;
+        if (makeroom(&saved->bytes, &capacity, saved->length + 1) != 0) {
+            failed = true;
+            break;
         }
         size_t got = fread(saved->bytes + saved->length, 1, capacity - saved->length, file);
         saved->length += got;
@@ -353,35 +397,37 @@ int writebackup(const alarmdata* data, char* backup) {
     return 1;
 }
 
-// The lines of mine, then those of theirs that mine does not hold.
+// The lines of mine, then those of theirs that mine does not hold. 0, or 1 out of memory.
 int mergelists(const textlines* mine, const textlines* theirs, textlines* merged, int* added) {
-    std::unordered_set<std::string_view> held;
-    for (int i = 0; i < mine->count; i++) {
-        if (addline(merged, lineat(mine, i)) != 0) return 1;
-        held.insert(lineat(mine, i));
+    lineset held = LINESETEMPTY;
+    int result = 0;
+    for (int i = 0; i < mine->count && result == 0; i++) {
+        if (addline(merged, lineat(mine, i)) != 0 || addlinetoset(&held, lineat(mine, i)) != 0) result = 1;
     }
     *added = 0;
-    for (int i = 0; i < theirs->count; i++) {
-        if (held.count(lineat(theirs, i)) != 0) continue;
-        if (addline(merged, lineat(theirs, i)) != 0) return 1;
-        ++*added;
+    for (int i = 0; i < theirs->count && result == 0; i++) {
+        if (lineinset(&held, lineat(theirs, i))) continue;
+        if (addline(merged, lineat(theirs, i)) != 0) result = 1;
+        else ++*added;
     }
-    return 0;
+    freelineset(&held);
+    return result;
 }
 
-// Replaces the four files with data, in the order of their loading; on a
-// failure puts back the ones already replaced. 0, or 1 with failed set.
+// Replaces the data files with data, in the table's order (saved holds one
+// per file, in that order); on a failure puts back the ones already replaced.
+// 0, or 1 with failed set.
 int replaceall(const alarmdata* data, savedfile* saved, char* failed) {
     int done = 0;
     int result = 0;
-    for (; done < SECTIONS && result == 0; done++) {
+    for (; done < DATAFILES && result == 0; done++) {
         savedfile* file = &saved[done];
-        if (done == 0) {
+        int kind = DATAFILETABLE[done].kind;
+        if (kind == KINDSETTINGS) {
             result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance);
         } else {
-            int kind = done - 1;
             textlines* list = (textlines*)&data->lists[kind];
-            result = writealertlistfile(file->path, LISTDESCRIPTIONS[kind], textlinesline, list->count, list);
+            result = writealertlistfile(file->path, DATAFILETABLE[done].description, textlinesline, list->count, list);
         }
         if (result != 0) memcpy(failed, file->path, PATHBUFSIZE);
     }
@@ -414,20 +460,9 @@ void freealarmdata(alarmdata* data) {
 
 int addline(textlines* list, const char* text) {
     size_t length = strlen(text) + 1;
-    if (list->used + length > list->capacity) {
-        size_t capacity = list->capacity == 0 ? FIRSTCAPACITY : list->capacity;
-        while (list->used + length > capacity) capacity *= 2;
-        char* bytes = (char*)realloc(list->bytes, capacity);
-        if (bytes == NULL) return 1;
-        list->bytes = bytes;
-        list->capacity = capacity;
-    }
-    if (list->count == list->room) {
-        int room = list->room == 0 ? FIRSTROOM : list->room * 2;
-        size_t* starts = (size_t*)realloc(list->starts, sizeof(size_t) * (size_t)room);
-        if (starts == NULL) return 1;
-        list->starts = starts;
-        list->room = room;
+    if (makeroom(&list->bytes, &list->capacity, list->used + length) != 0 ||
+        makeroom(&list->starts, &list->room, (size_t)list->count + 1) != 0) {
+        return 1;
     }
     memcpy(list->bytes + list->used, text, length);
     list->starts[list->count++] = list->used;
@@ -493,16 +528,15 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
     memset(outcome, 0, sizeof *outcome);
     datalock lock;
     if (lockdatafiles(&lock) != 0) return IMPORTNOTLOCKED;
-    savedfile saved[SECTIONS] = {};
+    savedfile saved[DATAFILES] = {};
     alarmdata current;
     alarmdata merged;
     initalarmdata(&current);
     initalarmdata(&merged);
     int result = IMPORTDONE;
     // The files as they are, whole, to put back, and as the panel reads them.
-    for (int i = 0; i < SECTIONS && result == IMPORTDONE; i++) {
-        int named = i == 0 ? getconfigfilename(saved[i].path) : LISTPATHS[i - 1](saved[i].path);
-        if (named != 0 || readbytes(&saved[i]) != 0) {
+    for (int i = 0; i < DATAFILES && result == IMPORTDONE; i++) {
+        if (getdatafilename(saved[i].path, i) != 0 || readbytes(&saved[i]) != 0) {
             memcpy(outcome->failed, saved[i].path, PATHBUFSIZE);
             result = IMPORTFILEFAILED;
         }
@@ -516,7 +550,7 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
         for (int kind = 0; kind < ALARMKINDS && result == IMPORTDONE; kind++) {
             if (mergelists(&current.lists[kind], &data->lists[kind], &merged.lists[kind], &outcome->added[kind]) != 0) {
                 // Out of memory before anything changed: the copy is made, the files are as they were.
-                memcpy(outcome->failed, saved[kind + 1].path, PATHBUFSIZE);
+                memcpy(outcome->failed, saved[datafileofkind(kind)].path, PATHBUFSIZE);
                 result = IMPORTFILEFAILED;
             }
         }

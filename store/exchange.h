@@ -26,30 +26,24 @@
 #include <cstddef>
 #include <cstdio>
 
-// The three kinds of alarm, in the order of the data files' loading.
-const int KINDSINGLE = 0;
-const int KINDMONTHLY = 1;
-const int KINDANNUAL = 2;
-const int ALARMKINDS = 3;
-
 // The first line of an export file.
 extern const char EXPORTFIRSTLINE[];
 
-// A growable list of text lines, each kept with its ending zero.
+// A growable list of text lines, each kept with its ending zero (growable.h).
 struct textlines {
     char* bytes;       // the lines one after another
     size_t used;
     size_t capacity;
     size_t* starts;    // where each line begins in bytes
     int count;
-    int room;
+    size_t room;       // of starts
 };
 
 // Everything the data files hold that the system uses.
 struct alarmdata {
     int annualadvance;
     int monthlyadvance;
-    textlines lists[ALARMKINDS];  // KINDSINGLE, KINDMONTHLY, KINDANNUAL
+    textlines lists[ALARMKINDS];  // by kind of alarm (datafiles.h)
 };
 
 void initalarmdata(alarmdata* data);             // empty lists, the service's default advance values

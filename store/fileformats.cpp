@@ -1,6 +1,7 @@
 #include "fileformats.h"
 
 #include "calendar.h"
+#include "configfile.h"
 #include "datafiles.h"
 
 #include <cerrno>
@@ -312,13 +313,8 @@ void writerawbody(outfile* out, const void* content) {
     putbytes(out, raw->bytes, raw->length);
 }
 
-struct advances {
-    int annual;
-    int monthly;
-};
-
 void writeconfigbody(outfile* out, const void* content) {
-    const advances* values = (const advances*)content;
+    const advancevalues* values = (const advancevalues*)content;
     putline(out, "# annual alarms advance");
     putnumberline(out, values->annual);
     putline(out, "");
@@ -334,8 +330,8 @@ int writealertlistfile(const char* path, const char* description, listlinegetter
 }
 
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
-    advances values = {annualadvance, monthlyadvance};
-    return replacedatafile(path, "Configuration File", writeconfigbody, &values);
+    advancevalues values = {annualadvance, monthlyadvance};
+    return replacedatafile(path, DATAFILETABLE[DATACONFIG].description, writeconfigbody, &values);
 }
 
 int writetextfile(const char* path, listlinegetter getline, int count, void* context) {

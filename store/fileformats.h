@@ -16,7 +16,7 @@
 // Gives the text of line index (0-based) of a list; context is the caller's.
 typedef const char* (*listlinegetter)(int index, void* context);
 
-// 0: the alert-list file at path now holds the header with description, "# alert list" and the count lines.
+// 0: the alert-list file at path now holds the header with description (DATAFILETABLE's), "# alert list" and the count lines.
 int writealertlistfile(const char* path, const char* description, listlinegetter getline, int count, void* context);
 // 0: the configuration file at path now holds the header and the two advance values.
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
@@ -28,10 +28,5 @@ const int TEXTFILEEXISTS = 2;
 int writenewtextfile(const char* path, listlinegetter getline, int count, void* context);
 // 0: the file at path now holds exactly length bytes, for putting a file back as it was.
 int writerawfile(const char* path, const char* bytes, size_t length);
-
-// The first lines' descriptions of the three alert-list files.
-const char SINGLEDESCRIPTION[] = "data file for simple alarms";
-const char MONTHLYDESCRIPTION[] = "data file for monthly alarms";
-const char ANNUALDESCRIPTION[] = "data file for annual alarms";
 
 #endif

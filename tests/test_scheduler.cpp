@@ -1,6 +1,7 @@
 #include "calendar.h"
 #include "datafiles.h"
 #include "notification.h"
+#include "options.h"
 #include "scheduler.h"
 #include "statefile.h"
 #include "testsupport.h"
@@ -198,13 +199,13 @@ TEST(SchedulerConfig, AdvanceValuesFollowTheirLimitsAndTheMessageMarksTheFaultyO
         ASSERT_TRUE(writewholefile(path, c.text));
         FILE* file = fopen(path.c_str(), "r");
         ASSERT_NE(nullptr, file);
-        servicesettings settings = {-5, -5};
+        advancevalues settings = {-5, -5};
         testing::internal::CaptureStderr();
         readconfigfile(&settings, file);
         std::string message = testing::internal::GetCapturedStderr();
         fclose(file);
-        EXPECT_EQ(c.annual, settings.annual_advance) << c.text;
-        EXPECT_EQ(c.monthly, settings.monthly_advance) << c.text;
+        EXPECT_EQ(c.annual, settings.annual) << c.text;
+        EXPECT_EQ(c.monthly, settings.monthly) << c.text;
         EXPECT_EQ(c.message ? std::string(CONFIGMESSAGE) : std::string(), message) << c.text;
     }
     EXPECT_STREQ("Configuration file syntax error: using default values.", CONFIGMESSAGE);

@@ -20,7 +20,7 @@ build=${RUVELLO_ASAN_BUILD_DIR:-${main%/}-asan}
 # misfires on the sanitizers' instrumentation (in libstdc++'s own headers too);
 # the main build keeps it.
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O0 -g -Wno-maybe-uninitialized"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DRUVELLO_TESTS=ON -DRUVELLO_BENCH=OFF -DRUVELLO_FUZZ=OFF \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DRUVELLO_TESTS=ON -DRUVELLO_BENCH=OFF -DRUVELLO_FUZZ=OFF -DRUVELLO_WERROR=ON \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
