@@ -19,6 +19,7 @@
 #include "scheduler.h"
 #include "statefile.h"
 #include "statefolder.h"
+#include "wallclock.h"
 
 #include <csignal>
 #include <cstdio>

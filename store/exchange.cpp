@@ -2,6 +2,7 @@
 
 #include "calendar.h"
 #include "datafiles.h"
+#include "fileaccess.h"
 #include "fileformats.h"
 #include "instancelock.h"
 #include "configfile.h"
@@ -14,8 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <unordered_set>
 
 const char EXPORTFIRSTLINE[] = "Ruvello export 1";
@@ -121,17 +120,7 @@ bool isadatafile(const char* path) {
     char datapath[PATHBUFSIZE];
     for (int i = 0; i < SECTIONS; i++) {
         if ((i == 0 ? getconfigfilename(datapath) : LISTPATHS[i - 1](datapath)) != 0) continue;
-#ifdef _WIN32
-        if (_stricmp(path, datapath) == 0) return true;
-#else
-        struct stat chosen;
-        struct stat data;
-        if (strcmp(path, datapath) == 0) return true;
-        if (stat(path, &chosen) == 0 && stat(datapath, &data) == 0 && chosen.st_dev == data.st_dev &&
-            chosen.st_ino == data.st_ino) {
-            return true;
-        }
-#endif
+        if (samefile(path, datapath)) return true;
     }
     return false;
 }
