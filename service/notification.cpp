@@ -2,16 +2,8 @@
 
 #include "desktop.h"
 
-#include <FL/Fl.H>
-#include <FL/fl_ask.H>
 #include <cstdlib>
 #include <cstring>
-
-#ifdef _WIN32
-#include "widetext.h"
-
-#include <windows.h>
-#endif
 
 const char OUTOFMEMORYMESSAGE[] = "Ruvello - Out of memory error.\n\nPlease contact the author about this error:\n";
 
@@ -62,26 +54,6 @@ bool launchnotification(const char* line) {
 int makefileerrormessage(const char* path, char* message, int size) {
     int written = snprintf(message, size, "FATAL ERROR\nCannot create, read or write the following file\n   \"%s\"", path);
     return written < 0 || written >= size ? 1 : 0;
-}
-
-void showerrorbox(const char* text) {
-#ifdef _WIN32
-    Fl::check();
-    // A path in the text is UTF-8; the wide call shows its letters as they are.
-    wchar_t widetext[MESSAGEBUFSIZE];
-    if (towide(text, widetext, MESSAGEBUFSIZE) == 0) MessageBoxW(NULL, widetext, L"Ruvello", MB_ICONERROR | MB_OK);
-    else MessageBoxA(NULL, text, "Ruvello", MB_ICONERROR | MB_OK);
-#else
-    // Without a display the toolkit's dialog would end the process with its
-    // own message; standard error already carries the text then.
-    if (!candisplay()) return;
-    Fl::check();
-    // A path may hold '@', which the toolkit would read as a symbol.
-    char label[2 * MESSAGEBUFSIZE + 1];
-    if (quoteforlabel(text, label, sizeof label) != 0) return;
-    fl_message_title("Ruvello");
-    fl_alert("%s", label);
-#endif
 }
 
 void fatalerrorandexit(const char* message, FILE* file) {

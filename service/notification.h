@@ -13,13 +13,16 @@
 #define RUVELLO_NOTIFICATION_H
 
 // Starting programs (preparelaunching, startprogram, ARGUMENTBUFSIZE,
-// LAUNCHFAILUREMESSAGE) is the platform layer's, in programs.h.
+// LAUNCHFAILUREMESSAGE) is the platform layer's, in programs.h; so is the
+// error box, showerrorbox, in desktop.h.
+#include "desktop.h"
 #include "programs.h"
 
 #include <cstdio>
 
-// Room for any fatal message, the file-error message with the longest path included.
-const int MESSAGEBUFSIZE = 1024;
+// Room for any fatal message, the file-error message with the longest path
+// included; the error box shows as much.
+const int MESSAGEBUFSIZE = ERRORTEXTBUFSIZE;
 
 extern const char OUTOFMEMORYMESSAGE[];     // a copy for the day's memory could not be made
 
@@ -31,6 +34,5 @@ int makequotedargument(const char* line, char* argument, int size);
 int makefileerrormessage(const char* path, char* message, int size);            // 0: message names path; 1: too long
 [[noreturn]] void fatalerrorandexit(const char* message, FILE* file);            // closes file (may be NULL), reports, exits 1
 [[noreturn]] void reportfileerrorandexit(const char* path);                      // the file-error message for path, exits 1
-void showerrorbox(const char* text);                               // returns when the box is closed, at once without a display
 
 #endif
