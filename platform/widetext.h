@@ -7,8 +7,8 @@
 // through the wide calls: convert it with towide, call the ...W function, and
 // convert what a wide call gives back with fromwide; openutf8file opens a
 // file named by a UTF-8 path for writing.
-// Only the Windows sides of the platform layer use these (widetext_win32.cpp);
-// on Linux the system calls take UTF-8 paths as they are.
+// Only the Windows sides of the platform layer and the Windows tests use these
+// (widetext_win32.cpp); on Linux the system calls take UTF-8 paths as they are.
 #ifndef RUVELLO_WIDETEXT_H
 #define RUVELLO_WIDETEXT_H
 
