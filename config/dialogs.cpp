@@ -2,6 +2,7 @@
 
 #include "datafiles.h"
 #include "desktop.h"
+#include "fileaccess.h"
 
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/fl_ask.H>
@@ -46,11 +47,7 @@ int choosefile(bool saving, const char* title, const char* proposed, char* path,
         chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM | Fl_Native_File_Chooser::NEW_FOLDER);
         char folder[DIALOGBUFSIZE];
         int written = snprintf(folder, sizeof folder, "%s", proposed);
-        char* slash = strrchr(folder, '/');
-#ifdef _WIN32
-        char* backslash = strrchr(folder, '\\');
-        if (backslash != NULL && (slash == NULL || backslash > slash)) slash = backslash;
-#endif
+        char* slash = lastseparator(folder);
         if (written > 0 && written < (int)sizeof folder && slash != NULL) {
             chooser.preset_file(slash + 1);
             slash[1] = '\0';

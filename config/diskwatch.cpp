@@ -1,16 +1,10 @@
 #include "diskwatch.h"
 
 #include "datafiles.h"
+#include "fileaccess.h"
 
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
-#include <sys/types.h>
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#endif
 
 diskview panel_disk = {};
 
@@ -19,26 +13,9 @@ namespace {
 // The stamp of an open file; false when it cannot be had.
 bool stampof(FILE* file, filestamp* stamp) {
     memset(stamp, 0, sizeof *stamp);
-#ifdef _WIN32
-    BY_HANDLE_FILE_INFORMATION information;
-    HANDLE handle = (HANDLE)_get_osfhandle(_fileno(file));
-    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &information)) return false;
-    stamp->device = information.dwVolumeSerialNumber;
-    stamp->inode = ((unsigned long long)information.nFileIndexHigh << 32) | information.nFileIndexLow;
-    stamp->size = ((unsigned long long)information.nFileSizeHigh << 32) | information.nFileSizeLow;
-    unsigned long long ticks =
-        ((unsigned long long)information.ftLastWriteTime.dwHighDateTime << 32) | information.ftLastWriteTime.dwLowDateTime;
-    stamp->seconds = (long long)(ticks / 10000000ULL);
-    stamp->nanoseconds = (long)(ticks % 10000000ULL) * 100;
-#else
-    struct stat information;
-    if (fstat(fileno(file), &information) != 0) return false;
-    stamp->device = (unsigned long long)information.st_dev;
-    stamp->inode = (unsigned long long)information.st_ino;
-    stamp->size = (unsigned long long)information.st_size;
-    stamp->seconds = (long long)information.st_mtim.tv_sec;
-    stamp->nanoseconds = (long)information.st_mtim.tv_nsec;
-#endif
+    if (!openfilestamp(file, &stamp->device, &stamp->inode, &stamp->size, &stamp->seconds, &stamp->nanoseconds)) {
+        return false;
+    }
     stamp->known = true;
     stamp->present = true;
     return true;

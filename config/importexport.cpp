@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "exchange.h"
 #include "settings.h"
+#include "userfolders.h"
 #include "window.h"
 
 #include <FL/Fl_Hold_Browser.H>
@@ -69,14 +70,10 @@ void describerefusal(char* text, int result, const importoutcome* outcome) {
     }
 }
 
-// The home folder, for proposing where an export goes.
-const char* homefolder() {
-#ifdef _WIN32
-    const char* home = getenv("USERPROFILE");
-#else
-    const char* home = getenv("HOME");
-#endif
-    return home != NULL && home[0] != '\0' ? home : ".";
+// The folder proposed for an export or an import: the home folder, else the working folder.
+const char* proposalfolder() {
+    const char* home = homefolder();
+    return home != NULL ? home : ".";
 }
 
 // Reloads every list and both spinners from the data files after an import.
@@ -134,7 +131,7 @@ void cb_export(Fl_Widget*, void*) {
     char date[COUNTSBUFSIZE];
     formatnow("%Y-%m-%d", date, sizeof date);
     char proposed[PATHBUFSIZE];
-    int written = snprintf(proposed, sizeof proposed, "%s/ruvello-%s.txt", homefolder(), date);
+    int written = snprintf(proposed, sizeof proposed, "%s/ruvello-%s.txt", proposalfolder(), date);
     if (written < 0 || written >= (int)sizeof proposed) snprintf(proposed, sizeof proposed, "ruvello-%s.txt", date);
     char path[PATHBUFSIZE];
     if (choosefile(true, "Export all Ruvello data to", proposed, path, sizeof path) != 0) return;
@@ -155,7 +152,7 @@ void cb_export(Fl_Widget*, void*) {
 
 void cb_import(Fl_Widget*, void*) {
     char path[PATHBUFSIZE];
-    if (choosefile(false, "Import Ruvello data from", homefolder(), path, sizeof path) != 0) return;
+    if (choosefile(false, "Import Ruvello data from", proposalfolder(), path, sizeof path) != 0) return;
     alarmdata data;
     char problem[PROBLEMBUFSIZE];
     char message[MESSAGEBUFSIZE];

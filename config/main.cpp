@@ -19,66 +19,24 @@
 // the panel's look.
 #include "desktop.h"
 #include "importexport.h"
+#include "programs.h"
 #include "settings.h"
 #include "window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>
-#include <csignal>
 #include <cstdio>
-
-#ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-#include <vector>
-#include <string>
-#endif
-
-namespace {
-
-#ifdef _WIN32
-// The command line as the user typed it, in UTF-8: the narrow arguments would
-// lose every character outside the system's code page. Messages of the
-// command-line forms go to the console the program was started from.
-int runwidecommandline() {
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == NULL) return NOTACOMMAND;
-    std::vector<std::string> arguments;
-    for (int i = 0; i < count; i++) {
-        int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, NULL, 0, NULL, NULL);
-        std::string argument(size > 0 ? (size_t)size : 1, '\0');
-        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &argument[0], size, NULL, NULL);
-        argument.resize(strlen(argument.c_str()));
-        arguments.push_back(argument);
-    }
-    LocalFree(wide);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(&argument[0]);
-    argv.push_back(NULL);
-    if (count < 2 || arguments[1].compare(0, 2, "--") != 0) return NOTACOMMAND;
-    // A program without a console of its own writes to its parent's, unless
-    // its output has been redirected to a file or pipe already.
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if ((error == NULL || error == INVALID_HANDLE_VALUE) && AttachConsole(ATTACH_PARENT_PROCESS)) {
-        freopen("CONOUT$", "w", stderr);
-        freopen("CONOUT$", "w", stdout);
-    }
-    return runcommandline(count, argv.data());
-}
-#endif
-
-}  // namespace
+#include <cstring>
 
 int main(int argc, char** argv) {
-#ifndef _WIN32
     // A file-size limit must make a write fail, which the writer reports and
     // survives, not kill the program halfway through a save.
-    signal(SIGXFSZ, SIG_IGN);
-    int status = runcommandline(argc, argv);
-#else
-    int status = runwidecommandline();
-#endif
+    ignorefilesizesignal();
+    char** arguments = NULL;
+    int count = utf8arguments(argc, argv, &arguments);
+    // Messages of the command-line forms go to the console the program was started from.
+    if (count >= 2 && strncmp(arguments[1], "--", 2) == 0) useparentconsole();
+    int status = runcommandline(count, arguments);
     if (status != NOTACOMMAND) return status;
     usearialmetrics();
     chooselook(argc);

@@ -7,50 +7,16 @@
 // that a session log keeps the reminder, and ends with status 1.
 #include "desktop.h"
 #include "messagewindow.h"
+#include "programs.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <FL/fl_utf8.h>
-#include <cstdlib>
-#include <cwchar>
-#include <windows.h>
-#include <shellapi.h>
-
-namespace {
-
-// The line as the service handed it over: in UTF-16 on the wide command line,
-// whose every character the ANSI arguments could not keep. Given in UTF-8, as
-// the toolkit shows text, in memory of the caller's; NULL unless the command
-// line holds exactly one argument (or when memory runs out).
-char* lineargument() {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == NULL) return NULL;
-    char* line = NULL;
-    if (count == 2) {
-        unsigned length = (unsigned)wcslen(arguments[1]);
-        unsigned size = fl_utf8fromwc(NULL, 0, arguments[1], length) + 1;
-        line = (char*)malloc(size);
-        if (line != NULL) fl_utf8fromwc(line, size, arguments[1], length);
-    }
-    LocalFree(arguments);
-    return line;
-}
-
-}  // namespace
-#endif
-
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    (void)argc;
-    (void)argv;
-    char* line = lineargument();
-#else
-    char* line = argc == 2 ? argv[1] : NULL;
-#endif
+    // The line as the service handed it over, in UTF-8, as the toolkit shows text.
+    char** arguments = NULL;
+    char* line = utf8arguments(argc, argv, &arguments) == 2 ? arguments[1] : NULL;
     if (line == NULL) {
         fputs("usage: ruvellomsgbox \"alarm line\"\n", stderr);
         return 2;

@@ -8,12 +8,6 @@
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
-#include <FL/x.H>
-
-#ifndef _WIN32
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#endif
 
 Fl_Text_Display* message_text = NULL;
 Fl_Button* message_ok = NULL;
@@ -79,23 +73,5 @@ Fl_Window* buildmessagewindow(const char* line) {
 
 void showabove(Fl_Window* window) {
     window->show();
-#ifndef _WIN32
-    // Ask the window manager to keep the reminder above other windows, then
-    // raise it; without a window manager the raise alone does it.
-    Window xid = fl_xid(window);
-    XEvent event = {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = xid;
-    event.xclient.message_type = XInternAtom(fl_display, "_NET_WM_STATE", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 1;  // add the state
-    event.xclient.data.l[1] = (long)XInternAtom(fl_display, "_NET_WM_STATE_ABOVE", False);
-    event.xclient.data.l[3] = 1;  // asked by a normal application
-    XSendEvent(fl_display, RootWindow(fl_display, fl_screen), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XRaiseWindow(fl_display, xid);
-    XFlush(fl_display);
-#else
-    SetWindowPos(fl_xid(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-#endif
+    keepabove(window);
 }

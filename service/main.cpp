@@ -17,11 +17,12 @@
 #include "instancelock.h"
 #include "notification.h"
 #include "options.h"
+#include "programs.h"
 #include "scheduler.h"
 #include "statefile.h"
 #include "statefolder.h"
+#include "wallclock.h"
 
-#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -44,10 +45,8 @@ int main(int argc, char** argv) {
         // Missing reminders would be worse than a second copy: run all the same.
         fputs("Ruvello service cannot take its instance lock; running without it.\n", stderr);
     }
-#ifdef SIGXFSZ
     // A file-size limit makes the state file's write fail instead of ending the service.
-    signal(SIGXFSZ, SIG_IGN);
-#endif
+    ignorefilesizesignal();
     preparelaunching();
     createdatafiles();
     // The state holds a 64 KiB reader: it lives outside the stack.

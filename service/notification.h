@@ -12,25 +12,21 @@
 #ifndef RUVELLO_NOTIFICATION_H
 #define RUVELLO_NOTIFICATION_H
 
+// Starting programs (preparelaunching, startprogram, ARGUMENTBUFSIZE,
+// LAUNCHFAILUREMESSAGE) is the platform layer's, in programs.h; so is the
+// error box, showerrorbox, in desktop.h.
+#include "desktop.h"
+#include "programs.h"
+
 #include <cstdio>
 
-#ifdef _WIN32
-// Room for the argument: a 511-character line whose closing run of backslashes
-// may be doubled, two enclosing quotes and a zero.
-const int ARGUMENTBUFSIZE = 2 * 511 + 3;
-#else
-// Room for the argument: a 511-character line, two enclosing quotes (Windows) and a zero.
-const int ARGUMENTBUFSIZE = 514;
-#endif
-// Room for any fatal message, the file-error message with the longest path included.
-const int MESSAGEBUFSIZE = 1024;
+// Room for any fatal message, the file-error message with the longest path
+// included; the error box shows as much.
+const int MESSAGEBUFSIZE = ERRORTEXTBUFSIZE;
 
-extern const char LAUNCHFAILUREMESSAGE[];   // ruvellomsgbox could not be started
 extern const char OUTOFMEMORYMESSAGE[];     // a copy for the day's memory could not be made
 
-void preparelaunching();                                           // started programs leave no zombies behind
 bool launchnotification(const char* line);                         // true when ruvellomsgbox was started for line
-bool startprogram(const char* folder, const char* name, const char* argument);  // true when folder/name, or else name on PATH, started
 int makenotificationargument(const char* line, char* argument, int size);       // 0: argument holds line, '"' turned to '*'; 1: too long
 // 0: argument holds line as one quoted command-line argument that the C runtime's
 // rules (and CommandLineToArgvW) read back as line with '"' turned to '*'; 1: too long.
@@ -38,6 +34,5 @@ int makequotedargument(const char* line, char* argument, int size);
 int makefileerrormessage(const char* path, char* message, int size);            // 0: message names path; 1: too long
 [[noreturn]] void fatalerrorandexit(const char* message, FILE* file);            // closes file (may be NULL), reports, exits 1
 [[noreturn]] void reportfileerrorandexit(const char* path);                      // the file-error message for path, exits 1
-void showerrorbox(const char* text);                               // returns when the box is closed, at once without a display
 
 #endif

@@ -13,15 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
-#include <ctime>
-#include <sys/timerfd.h>
-#include <unistd.h>
-#endif
-
 const char CONFIGMESSAGE[] = "Configuration file syntax error: using default values.";
 
 namespace {
@@ -490,73 +481,4 @@ bool runcycle(schedulerstate* state, int year, int month, int day, const char* s
     keepstamp(state->lastscanned, stamp);
     state->running = true;
     return announced > 0 || daychanged;
-}
-
-#ifndef _WIN32
-namespace {
-
-// Waits on a timer of the real-time clock until the start of the next
-// minute. It wakes once a minute, on the second, and at once when the clock
-// is set (TFD_TIMER_CANCEL_ON_SET): a step forward or back, or the jump of a
-// resume after a suspend, starts the next cycle without delay. 0 once woken
-// for either reason; 1 when no such timer can be had.
-int waitontimer(int timer) {
-    struct timespec now;
-    if (clock_gettime(CLOCK_REALTIME, &now) != 0) return 1;
-    // Local minutes start with the minutes of UTC in every zone of our time.
-    struct itimerspec until;
-    memset(&until, 0, sizeof until);
-    until.it_value.tv_sec = now.tv_sec - now.tv_sec % 60 + 60;
-    if (timerfd_settime(timer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &until, NULL) != 0) return 1;
-    uint64_t expirations;
-    ssize_t got = read(timer, &expirations, sizeof expirations);
-    if (got == (ssize_t)sizeof expirations) return 0;
-    // ECANCELED: the clock was set; EINTR: a signal came. Both go on checking the minute.
-    return errno == ECANCELED || errno == EINTR ? 0 : 1;
-}
-
-}  // namespace
-#endif
-
-#ifdef _WIN32
-namespace {
-// The short wait while two readings of the clock disagree on the minute.
-const DWORD CLOCKSETTLEMILLISECONDS = 20;
-}  // namespace
-#endif
-
-void waitfornextminute(const char* stamp) {
-    // The reference is the cycle's own minute: when a scan ran into the next
-    // minute, the next cycle starts at once and catches up on it.
-    char fresh[STAMPBUFSIZE];
-#ifdef _WIN32
-    for (;;) {
-        gettimestamp(fresh);
-        if (strcmp(fresh, stamp) != 0) return;
-        // A sleep to the start of the next minute; a clock set meanwhile is
-        // noticed at the latest then.
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        DWORD left = (DWORD)(60 - now.wSecond) * 1000 - now.wMilliseconds;
-        // When this clock shows the next minute already and the stamp's does
-        // not yet (the two round differently), the wait is a short one.
-        char shown[STAMPBUFSIZE];
-        snprintf(shown, sizeof shown, "%02d:%02d", now.wHour % 100, now.wMinute % 100);
-        if (strncmp(shown, stamp + 11, 5) != 0) left = CLOCKSETTLEMILLISECONDS;
-        Sleep(left > 0 && left <= 60000 ? left : 1000);
-    }
-#else
-    int timer = timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC);
-    for (;;) {
-        gettimestamp(fresh);
-        if (strcmp(fresh, stamp) != 0) break;
-        if (timer < 0 || waitontimer(timer) != 0) {
-            // Without the timer: a sleep to about the minute's start.
-            struct timespec now;
-            clock_gettime(CLOCK_REALTIME, &now);
-            sleep((unsigned)(60 - now.tv_sec % 60));
-        }
-    }
-    if (timer >= 0) close(timer);
-#endif
 }

@@ -99,6 +99,5 @@ int keepsimpleline(schedulerstate* state, const char* line, int count);
 // was announced, or the day changed.
 bool runcycle(schedulerstate* state, int year, int month, int day, const char* stamp, long long utcseconds,
               notificationlauncher launcher);
-void waitfornextminute(const char* stamp);                     // returns once the local minute differs from stamp
 
 #endif

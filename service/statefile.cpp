@@ -2,6 +2,7 @@
 
 #include "datafiles.h"
 #include "fileformats.h"
+#include "wallclock.h"
 
 #include <cctype>
 #include <cerrno>
@@ -113,11 +114,7 @@ const char* getstateline(int index, void* context) {
     if (index == 2) {
         time_t moment = (time_t)(state->greatestutcminute * 60);
         struct tm broken;
-#ifdef _WIN32
-        bool ok = gmtime_s(&broken, &moment) == 0;
-#else
-        bool ok = gmtime_r(&moment, &broken) != NULL;
-#endif
+        bool ok = brokendownutc(moment, &broken);
         char stamp[STAMPBUFSIZE];
         if (!ok || strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M", &broken) == 0) stamp[0] = '\0';
         snprintf(lines->text, sizeof lines->text, "%s%s", UTCPREFIX, stamp);

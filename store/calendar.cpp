@@ -1,5 +1,7 @@
 #include "calendar.h"
 
+#include "wallclock.h"
+
 #include <cctype>
 #include <cstring>
 #include <ctime>
@@ -7,23 +9,6 @@
 namespace {
 
 const int DAYSPERMONTH[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// The local time of the present moment into broken; gives that moment.
-long long localnow(struct tm* broken) {
-#ifdef _WIN32
-    time_t now = time(NULL);
-    localtime_s(broken, &now);
-#else
-    // The precise clock, not time(): time() follows a coarse clock that lags
-    // by up to a tick, so a timer that fires at the start of a minute
-    // would still read the minute before.
-    struct timespec precise;
-    clock_gettime(CLOCK_REALTIME, &precise);
-    time_t now = precise.tv_sec;
-    localtime_r(&now, broken);
-#endif
-    return (long long)now;
-}
 
 void formatstamp(const struct tm* broken, char* text) {
     char work[STAMPBUFSIZE];

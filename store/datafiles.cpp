@@ -1,22 +1,12 @@
 #include "datafiles.h"
 
+#include "fileaccess.h"
+#include "userfolders.h"
+
 #include <FL/Fl_Preferences.H>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-
-#ifdef _WIN32
-#include "widetext.h"
-
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -28,17 +18,14 @@ bool folderisusable(const char* folder) {
     size_t length = strlen(folder);
     size_t endinglength = strlen(FOLDERENDING);
     if (length < endinglength || strcmp(folder + length - endinglength, FOLDERENDING) != 0) return false;
-#ifndef _WIN32
-    if (!folderbelowhome(folder, getenv("HOME"))) return false;
-#endif
+    if (datafolderneedshome() && !folderbelowhome(folder, homefolder())) return false;
     return true;
 }
 
-#ifndef _WIN32
 // The folder holds one person's reminders: only its owner may enter it.
 void makeprivate(const char* folder) {
     char parent[FOLDERBUFSIZE];
-    chmod(folder, 0700);
+    makefolderprivate(folder);
     // The vendor folder above it ("ruvello/") is ours too.
     int written = snprintf(parent, sizeof parent, "%s", folder);
     if (written < 0 || written >= (int)sizeof parent) return;
@@ -48,9 +35,8 @@ void makeprivate(const char* folder) {
     char* slash = strrchr(parent, '/');
     if (slash == NULL) return;
     slash[1] = '\0';
-    chmod(parent, 0700);
+    makefolderprivate(parent);
 }
-#endif
 
 // Opens path for reading only to see that it can be read as a data file.
 bool canberead(const char* path) {
@@ -58,22 +44,6 @@ bool canberead(const char* path) {
     if (file == NULL) return false;
     fclose(file);
     return true;
-}
-
-// Creates path empty, and only if nothing stands there yet. 0 created, EEXIST
-// when something already stands there, another errno value on other failures.
-int createexclusive(const char* path) {
-#ifdef _WIN32
-    int fd = openutf8file(path, _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return errno;
-    if (_close(fd) != 0) return errno;
-    return 0;
-#else
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
-    if (close(fd) != 0) return errno;
-    return 0;
-#endif
 }
 
 }  // namespace
@@ -91,16 +61,13 @@ int getfilename(char* path, const char* name) {
     char folder[FOLDERBUFSIZE];
     memset(folder, 0, sizeof folder);
     memset(path, 0, PATHBUFSIZE);
-#ifndef _WIN32
     // Without a home the toolkit would make a folder elsewhere (below /etc or
     // the root folder); it is not asked, and the path names what is missing.
-    const char* home = getenv("HOME");
-    if (home == NULL || home[0] == '\0') {
+    if (datafolderneedshome() && homefolder() == NULL) {
         int written = snprintf(path, PATHBUFSIZE, "$HOME/.fltk/ruvello/config/%s", name);
         if (written < 0 || written >= PATHBUFSIZE) path[0] = '\0';
         return 1;
     }
-#endif
     {
         Fl_Preferences preferences(Fl_Preferences::USER, "ruvello", "config");
         preferences.getUserdataPath(folder, sizeof folder);
@@ -114,9 +81,7 @@ int getfilename(char* path, const char* name) {
     memcpy(path, folder, kept);
     size_t room = (size_t)PATHBUFSIZE - 1 - kept;
     memcpy(path + kept, name, namelength < room ? namelength : room);
-#ifndef _WIN32
     if (usable) makeprivate(folder);
-#endif
     pathmanipulator(path);
     return usable ? 0 : 1;
 }
@@ -143,13 +108,10 @@ int getmonthlyalertfilename(char* path) { return getdatafilename(path, DATAMONTH
 int getannualalertfilename(char* path) { return getdatafilename(path, DATAANNUAL); }
 
 void pathmanipulator(char* path) {
-#ifdef _WIN32
+    // The toolkit writes '/'; on Linux that is the native separator already.
     for (char* c = path; *c != '\0'; c++) {
-        if (*c == '/') *c = '\\';
+        if (*c == '/') *c = FOLDERSEPARATOR;
     }
-#else
-    (void)path;  // '/' is already the native separator.
-#endif
 }
 
 int createifabsent(char* path) {
@@ -158,9 +120,7 @@ int createifabsent(char* path) {
     // be read; when the other program has just created it, it is read-opened again.
     int error = createexclusive(path);
     if (error == 0) {
-#ifndef _WIN32
-        chmod(path, 0600);
-#endif
+        makefileprivate(path);
         printf("The following file has been created:\n\t\"%s\"\n", path);
         fflush(stdout);
         return 0;
@@ -190,55 +150,4 @@ bool readonedataline(FILE* file, char* line) {
 
 bool datareadfailed(FILE* file) { return ferror(file) != 0; }
 
-FILE* openforreading(const char* path) {
-#ifdef _WIN32
-    // The path is UTF-8, as the toolkit gives it. Others may rename or delete
-    // the file while it is read: the configurator then replaces a list that
-    // the service is reading, and the reader keeps the old file. The handle
-    // is not inherited by a message box started meanwhile. Only a file on
-    // disk is a data file; a folder cannot be opened this way at all.
-    // errno tells a missing file (ENOENT) from one that cannot be read, as on Linux.
-    wchar_t widepath[PATHBUFSIZE];
-    if (towide(path, widepath, PATHBUFSIZE) != 0) {
-        errno = ENAMETOOLONG;
-        return NULL;
-    }
-    HANDLE handle = CreateFileW(widepath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (handle == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
-        return NULL;
-    }
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
-        errno = EINVAL;
-        return NULL;
-    }
-    int fd = _open_osfhandle((intptr_t)handle, _O_RDONLY | _O_TEXT);
-    if (fd < 0) {
-        CloseHandle(handle);
-        return NULL;
-    }
-    FILE* file = _fdopen(fd, "r");
-    if (file == NULL) _close(fd);
-    return file;
-#else
-    // Only a regular file is a data file. A pipe would keep its opener waiting
-    // for a writer, and a device such as /dev/zero gives bytes without end, so
-    // the open does not wait and anything else is refused. The descriptor is
-    // closed on exec: a program started while a file is read does not keep it.
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return NULL;
-    struct stat info;
-    int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        close(fd);
-        errno = EINVAL;
-        return NULL;
-    }
-    FILE* file = fdopen(fd, "r");
-    if (file == NULL) close(fd);
-    return file;
-#endif
-}
+FILE* openforreading(const char* path) { return openregularfile(path); }

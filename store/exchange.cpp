@@ -2,6 +2,7 @@
 
 #include "calendar.h"
 #include "datafiles.h"
+#include "fileaccess.h"
 #include "fileformats.h"
 #include "growable.h"
 #include "instancelock.h"
@@ -15,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 const char EXPORTFIRSTLINE[] = "Ruvello export 1";
 
@@ -126,17 +125,7 @@ bool isadatafile(const char* path) {
     char datapath[PATHBUFSIZE];
     for (int number = 0; number < DATAFILES; number++) {
         if (getdatafilename(datapath, number) != 0) continue;
-#ifdef _WIN32
-        if (_stricmp(path, datapath) == 0) return true;
-#else
-        struct stat chosen;
-        struct stat data;
-        if (strcmp(path, datapath) == 0) return true;
-        if (stat(path, &chosen) == 0 && stat(datapath, &data) == 0 && chosen.st_dev == data.st_dev &&
-            chosen.st_ino == data.st_ino) {
-            return true;
-        }
-#endif
+        if (samefile(path, datapath)) return true;
     }
     return false;
 }

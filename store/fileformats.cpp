@@ -3,46 +3,15 @@
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
+#include "fileaccess.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-
-#ifdef _WIN32
-#include "widetext.h"
-
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
-#ifdef _WIN32
-const char LINEEND[] = "\r\n";
-#else
-const char LINEEND[] = "\n";
-#endif
-const char TEMPSUFFIX[] = ".tmp";
-#ifdef _WIN32
-// A data path and the temporary suffix; Windows' own PATH_MAX would refuse a
-// path whose letters take more UTF-8 bytes than its limit counts characters.
-const int TARGETBUFSIZE = PATHBUFSIZE + (int)sizeof TEMPSUFFIX;
-// A file in use is tried again this often, this far apart: two seconds in all.
-const int REPLACEATTEMPTS = 100;
-const int REPLACERETRYMILLISECONDS = 20;
-#else
-const int TARGETBUFSIZE = PATH_MAX;
-#endif
 // Writes go out in pieces of this size; a list of many lines is not held whole.
 const int WRITEBUFSIZE = 65536;
-// Symbolic links followed at most, as the system itself allows.
-const int MAXLINKS = 40;
 // Room for a decimal int.
 const int NUMBERBUFSIZE = 16;
 
@@ -56,17 +25,7 @@ struct outfile {
 };
 
 void flushout(outfile* out) {
-    int done = 0;
-    while (!out->failed && done < out->used) {
-#ifdef _WIN32
-        int written = _write(out->fd, out->buffer + done, (unsigned)(out->used - done));
-#else
-        ssize_t written = write(out->fd, out->buffer + done, (size_t)(out->used - done));
-        if (written < 0 && errno == EINTR) continue;
-#endif
-        if (written <= 0) out->failed = true;
-        else done += (int)written;
-    }
+    if (!out->failed && !writeall(out->fd, out->buffer, (size_t)out->used)) out->failed = true;
     out->used = 0;
 }
 
@@ -116,129 +75,15 @@ void putheader(outfile* out, const char* description) {
 int resolvetarget(const char* path, char* target, int targetsize) {
     int written = snprintf(target, (size_t)targetsize, "%s", path);
     if (written < 0 || written >= targetsize) return 1;
-#ifndef _WIN32
-    for (int hops = 0; hops < MAXLINKS; hops++) {
-        char link[PATH_MAX];
-        ssize_t length = readlink(target, link, sizeof link - 1);
-        if (length < 0) return errno == EINVAL || errno == ENOENT ? 0 : 1;
-        link[length] = '\0';
-        char next[PATH_MAX];
-        if (link[0] == '/') {
-            written = snprintf(next, sizeof next, "%s", link);
-        } else {
-            // A relative link is relative to the folder of the link itself.
-            const char* slash = strrchr(target, '/');
-            int folderlength = slash == NULL ? 0 : (int)(slash - target) + 1;
-            written = snprintf(next, sizeof next, "%.*s%s", folderlength, target, link);
-        }
-        if (written < 0 || written >= (int)sizeof next) return 1;
-        written = snprintf(target, (size_t)targetsize, "%s", next);
-        if (written < 0 || written >= targetsize) return 1;
-    }
-    return 1;
-#else
-    return 0;
-#endif
-}
-
-#ifndef _WIN32
-// Makes the rename itself durable: the folder's entry is on disk when this returns.
-int syncfolderof(const char* target) {
-    char folder[PATH_MAX];
-    const char* slash = strrchr(target, '/');
-    int written = slash == NULL ? snprintf(folder, sizeof folder, ".")
-                                : snprintf(folder, sizeof folder, "%.*s", (int)(slash - target) + 1, target);
-    if (written < 0 || written >= (int)sizeof folder) return 1;
-    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return 1;
-    int result = fsync(fd) == 0 ? 0 : 1;
-    if (close(fd) != 0) result = 1;
-    return result;
-}
-#endif
-
-// Opens the temporary file beside target, emptied, only for its owner. One left
-// behind by a writer that was killed is reused here, so none ever pile up.
-int opentemporary(const char* temporary) {
-#ifdef _WIN32
-    return openutf8file(temporary, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0 && fchmod(fd, 0600) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-#endif
+    return followlinks(target, targetsize);
 }
 
 // Flushes, syncs and closes the temporary file; 0 when every step succeeded.
 int finishtemporary(outfile* out) {
     flushout(out);
     bool failed = out->failed;
-#ifdef _WIN32
-    if (!failed && !FlushFileBuffers((HANDLE)_get_osfhandle(out->fd))) failed = true;
-    if (_close(out->fd) != 0) failed = true;
-#else
-    if (!failed && fsync(out->fd) != 0) failed = true;
-    if (close(out->fd) != 0) failed = true;
-#endif
+    if (closewritten(out->fd, !failed) != 0) failed = true;
     return failed ? 1 : 0;
-}
-
-int movetemporary(const char* temporary, const char* target) {
-#ifdef _WIN32
-    // Both paths are UTF-8; the ANSI call would read them in another code page.
-    wchar_t widetemporary[TARGETBUFSIZE];
-    wchar_t widetarget[TARGETBUFSIZE];
-    if (towide(temporary, widetemporary, TARGETBUFSIZE) != 0 || towide(target, widetarget, TARGETBUFSIZE) != 0) return 1;
-    // A reader that has the file open (the service, for a moment each minute)
-    // keeps it from being replaced until it closes it: try again for a while.
-    for (int attempt = 1;; attempt++) {
-        if (MoveFileExW(widetemporary, widetarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-        DWORD error = GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt == REPLACEATTEMPTS) return 1;
-        Sleep(REPLACERETRYMILLISECONDS);
-    }
-#else
-    if (rename(temporary, target) != 0) return 1;
-    return syncfolderof(target);
-#endif
-}
-
-void removetemporary(const char* temporary) {
-#ifdef _WIN32
-    wchar_t widetemporary[TARGETBUFSIZE];
-    if (towide(temporary, widetemporary, TARGETBUFSIZE) == 0) DeleteFileW(widetemporary);
-#else
-    remove(temporary);
-#endif
-}
-
-// Puts the finished temporary file at target only when nothing stands there
-// yet: 0, TEXTFILEEXISTS, or 1 on any other failure.
-int placetemporary(const char* temporary, const char* target) {
-#ifdef _WIN32
-    wchar_t widetemporary[TARGETBUFSIZE];
-    wchar_t widetarget[TARGETBUFSIZE];
-    if (towide(temporary, widetemporary, TARGETBUFSIZE) != 0 || towide(target, widetarget, TARGETBUFSIZE) != 0) return 1;
-    // Without MOVEFILE_REPLACE_EXISTING the move refuses a taken name.
-    if (MoveFileExW(widetemporary, widetarget, MOVEFILE_WRITE_THROUGH)) return 0;
-    DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? TEXTFILEEXISTS : 1;
-#else
-    // A second name for the finished file fails when the name is taken; the
-    // temporary name is then let go.
-    if (link(temporary, target) == 0) {
-        unlink(temporary);
-        return syncfolderof(target);
-    }
-    if (errno == EEXIST) return TEXTFILEEXISTS;
-    if (errno != EPERM && errno != EOPNOTSUPP) return 1;
-    // A file system without hard links: a rename that refuses to replace.
-    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) != 0) return errno == EEXIST ? TEXTFILEEXISTS : 1;
-    return syncfolderof(target);
-#endif
 }
 
 // The body of one file: what follows the header.
@@ -265,6 +110,8 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     if (written < 0 || written >= (int)sizeof temporary) return 1;
 
     static outfile out;  // large buffer; one writer runs at a time
+    // The temporary file is opened emptied, only for its owner. One left
+    // behind by a writer that was killed is reused here, so none ever pile up.
     out.fd = opentemporary(temporary);
     if (out.fd < 0) return 1;
     out.used = 0;
@@ -272,14 +119,14 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     if (description != NULL) putheader(&out, description);
     writebody(&out, content);
     if (finishtemporary(&out) != 0) {
-        removetemporary(temporary);
+        removefile(temporary);
         return 1;
     }
-    int placed = placing == EXCLUSIVE ? placetemporary(temporary, target) : movetemporary(temporary, target);
+    int placed = placing == EXCLUSIVE ? placetemporary(temporary, target) : replacewithtemporary(temporary, target);
     if (placed != 0) {
         // After a failed rename the temporary file is still there; after a
         // successful one (only the folder sync failed) nothing is left to remove.
-        removetemporary(temporary);
+        removefile(temporary);
         return placed;
     }
     return 0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Keeps the Windows branches honest: every source file with a `#ifdef _WIN32`
-# (or `#if defined(_WIN32)`) branch must compile with Debian's mingw-w64 cross
-# compiler, syntax only, against FLTK's headers with WIN32 defined. Only FLTK's
-# own header folder is taken from /usr/include (through a folder holding a
-# link to it): the rest of /usr/include is glibc's, and a Windows branch that
-# needs a Linux-only header must fail here, not be rescued by it.
+# Keeps the Windows side of the platform layer honest: every Windows side file
+# (platform/*_win32.cpp) must compile with Debian's mingw-w64 cross compiler,
+# syntax only, against FLTK's headers with WIN32 defined. Only FLTK's own
+# header folder is taken from /usr/include (through a folder holding a link to
+# it): the rest of /usr/include is glibc's, and a Windows side that needs a
+# Linux-only header must fail here, not be rescued by it. Outside platform/ no
+# program file may ask for _WIN32 at all: such a branch fails here too.
 # The resource script, when there is one, is compiled with windres as well.
 # Prints each file's outcome and exits non-zero when any file fails.
 set -uo pipefail
@@ -19,19 +20,24 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/fltk"
 ln -s /usr/include/FL "$work/fltk/FL"
 
-mapfile -t sources < <(grep -lE '^[[:space:]]*#[[:space:]]*(ifdef[[:space:]]+_WIN32|ifndef[[:space:]]+_WIN32|if.*defined[[:space:]]*\(?[[:space:]]*_WIN32)' \
-  --include='*.cpp' -r store desktop config service msgbox 2>/dev/null | sort)
+mapfile -t sources < <(ls platform/*_win32.cpp 2>/dev/null | sort)
 if [ ${#sources[@]} -eq 0 ]; then
-  echo "FAIL: no source file with a _WIN32 branch was found; the search itself is broken"
+  echo "FAIL: no Windows side file (platform/*_win32.cpp) was found; the search itself is broken"
   exit 1
 fi
 
 failed=0
 warned=0
+branches=$(grep -nE '_WIN32' -r store config service msgbox --include='*.cpp' --include='*.h' 2>/dev/null)
+if [ -n "$branches" ]; then
+  echo "FAIL: Windows branches outside the platform layer:"
+  sed 's/^/    /' <<<"$branches"
+  failed=$((failed + 1))
+fi
 for source in "${sources[@]}"; do
   # FLTK's headers are system headers here, so their own warnings stay out.
   if "$compiler" -fsyntax-only -std=c++17 -Wall -Wextra -DWIN32 -D_WIN32 \
-       -isystem "$work/fltk" -I "$(dirname "$source")" -I store -I desktop \
+       -isystem "$work/fltk" -I platform -I store \
        "$source" >"$work/out" 2>&1; then
     if [ -s "$work/out" ]; then
       echo "ok (with warnings): $source"
@@ -59,5 +65,5 @@ for script in resources/*.rc; do
   fi
 done
 
-echo "mingw syntax check: ${#sources[@]} source files, $failed failed, $warned with warnings"
+echo "mingw syntax check: ${#sources[@]} Windows side files, $failed failed, $warned with warnings"
 [ "$failed" -eq 0 ]

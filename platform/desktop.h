@@ -8,14 +8,23 @@
 // Helvetica faces in Liberation Sans where it is installed: the windows'
 // geometry was drawn for Arial, whose widths Liberation Sans shares, and the
 // toolkit's default sans font is wider, so labels would be cut.
+// showerrorbox is the system's own error box for a fatal error, and
+// keepabove, called right after a window's show, keeps the window above the
+// others. desktop.cpp holds what both systems share; desktop_posix.cpp (X11)
+// and desktop_win32.cpp are the two sides.
 #ifndef RUVELLO_DESKTOP_H
 #define RUVELLO_DESKTOP_H
 
 class Fl_Window;
 
+// Room for the longest text an error box shows, a fatal message with a long path included.
+const int ERRORTEXTBUFSIZE = 1024;
+
 bool candisplay();                                      // true when dialogs and windows can be shown
 int quoteforlabel(const char* text, char* out, int outsize);  // 0: out holds text with '@' doubled; 1: out too small (out then empty)
 void setwindowicon(Fl_Window* window);                   // gives window the system's icon (call before show)
 bool usearialmetrics();                                  // true when Liberation Sans now draws Helvetica
+void showerrorbox(const char* text);                     // titled "Ruvello"; returns when the box is closed, at once without a display
+void keepabove(Fl_Window* window);                       // the shown window stays above other windows, raised now
 
 #endif

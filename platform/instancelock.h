@@ -13,8 +13,11 @@
 // a lock file beside the instance locks (the state folder when
 // $XDG_RUNTIME_DIR is unset), never in the data folder, which file-sync tools
 // may copy; on Windows a named mutex.
+// instancelock_posix.cpp and instancelock_win32.cpp are the two sides.
 #ifndef RUVELLO_INSTANCELOCK_H
 #define RUVELLO_INSTANCELOCK_H
+
+#include <cstdint>
 
 const int LOCKTAKEN = 0;       // this process now holds the lock
 const int LOCKHELD = 1;        // another running copy holds it
@@ -25,12 +28,10 @@ int takeinstancelock(const char* name);  // LOCKTAKEN, LOCKHELD or LOCKFAILED
 // How long a writer waits for another one before it gives up.
 const int DATALOCKWAITMS = 10000;
 
+// A data lock as the side that took it keeps it: the lock file's descriptor,
+// or the mutex's handle on Windows.
 struct datalock {
-#ifdef _WIN32
-    void* mutex;
-#else
-    int fd;
-#endif
+    intptr_t held;
 };
 
 int lockdatafiles(datalock* lock);     // 0: held; 1: not set up, or still held elsewhere after DATALOCKWAITMS

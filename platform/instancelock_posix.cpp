@@ -1,43 +1,29 @@
+// The locks on Linux: flock on lock files, which the system gives back when
+// the process ends.
 #include "instancelock.h"
 
 #include "datafiles.h"
 #include "statefolder.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
 // A waiting writer looks again after this pause.
 const int DATALOCKPOLLMS = 10;
+// What a datalock holds when it holds nothing.
+const int NOLOCK = -1;
 
 }  // namespace
 
 int takeinstancelock(const char* name) {
-#ifdef _WIN32
-    char mutexname[PATHBUFSIZE];
-    int written = snprintf(mutexname, sizeof mutexname, "Local\\%s", name);
-    if (written < 0 || written >= (int)sizeof mutexname) return LOCKFAILED;
-    // The handle is kept open for the life of the process on purpose.
-    HANDLE mutex = CreateMutexA(NULL, FALSE, mutexname);
-    if (mutex == NULL) return LOCKFAILED;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return LOCKHELD;
-    }
-    return LOCKTAKEN;
-#else
     char lockpath[PATHBUFSIZE];
     int written;
     const char* runtime = getenv("XDG_RUNTIME_DIR");
@@ -60,34 +46,10 @@ int takeinstancelock(const char* name) {
     }
     // The descriptor stays open, and the lock held, until the process ends.
     return LOCKTAKEN;
-#endif
 }
 
-#ifdef _WIN32
 int lockdatafiles(datalock* lock) {
-    lock->mutex = NULL;
-    HANDLE mutex = CreateMutexA(NULL, FALSE, "Local\\ruvello-data");
-    if (mutex == NULL) return 1;
-    DWORD waited = WaitForSingleObject(mutex, DATALOCKWAITMS);
-    // An abandoned mutex belonged to a writer that died: the atomic writer
-    // left the files whole, so the lock is ours all the same.
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-        CloseHandle(mutex);
-        return 1;
-    }
-    lock->mutex = mutex;
-    return 0;
-}
-
-void unlockdatafiles(datalock* lock) {
-    if (lock->mutex == NULL) return;
-    ReleaseMutex((HANDLE)lock->mutex);
-    CloseHandle((HANDLE)lock->mutex);
-    lock->mutex = NULL;
-}
-#else
-int lockdatafiles(datalock* lock) {
-    lock->fd = -1;
+    lock->held = NOLOCK;
     char lockpath[PATHBUFSIZE];
     const char* runtime = getenv("XDG_RUNTIME_DIR");
     if (runtime != NULL && runtime[0] != '\0') {
@@ -108,14 +70,13 @@ int lockdatafiles(datalock* lock) {
         struct timespec pause = {0, DATALOCKPOLLMS * 1000000L};
         nanosleep(&pause, NULL);
     }
-    lock->fd = fd;
+    lock->held = fd;
     return 0;
 }
 
 void unlockdatafiles(datalock* lock) {
-    if (lock->fd < 0) return;
+    if (lock->held == NOLOCK) return;
     // Closing the descriptor gives the flock back.
-    close(lock->fd);
-    lock->fd = -1;
+    close((int)lock->held);
+    lock->held = NOLOCK;
 }
-#endif

@@ -1,6 +1,5 @@
 #include "widetext.h"
 
-#ifdef _WIN32
 #include "datafiles.h"
 
 #include <FL/fl_utf8.h>
@@ -45,4 +44,3 @@ int openutf8file(const char* path, int flags, int mode) {
     }
     return fd;
 }
-#endif

@@ -1,20 +1,20 @@
+// The desktop pieces on Linux: the X display, the window manager and font
+// matching.
 #include "desktop.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Window.H>
-#include <cstring>
-
-#ifdef _WIN32
-#include <FL/x.H>
-#else
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 #include "../resources/ruvello32.xpm"
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -24,12 +24,8 @@ const int DISPLAYATTEMPTS = 5;
 const int DISPLAYRETRYMICROSECONDS = 200000;
 
 }  // namespace
-#endif
 
 bool candisplay() {
-#ifdef _WIN32
-    return true;
-#else
     // 0 not tried yet, 1 a display is open, -1 none can be opened.
     static int state = 0;
     if (state == 0) {
@@ -54,41 +50,15 @@ bool candisplay() {
         }
     }
     return state == 1;
-#endif
-}
-
-int quoteforlabel(const char* text, char* out, int outsize) {
-    int used = 0;
-    for (const char* c = text; *c != '\0'; c++) {
-        int need = *c == '@' ? 2 : 1;
-        if (used + need >= outsize) {
-            if (outsize > 0) out[0] = '\0';
-            return 1;
-        }
-        out[used++] = *c;
-        if (*c == '@') out[used++] = '@';
-    }
-    if (outsize <= 0) return 1;
-    out[used] = '\0';
-    return 0;
 }
 
 void setwindowicon(Fl_Window* window) {
-#ifdef _WIN32
-    // Resource 101 of the program's icon, linked in from resources/ruvello.rc.
-    window->icon((const void*)LoadIconA(fl_display, MAKEINTRESOURCEA(101)));
-#else
     static Fl_Pixmap pixmap(ruvello32_xpm);
     static Fl_RGB_Image image(&pixmap, FL_GRAY);
     window->icon(&image);
-#endif
 }
 
 bool usearialmetrics() {
-#ifdef _WIN32
-    // Windows has Arial itself, which the toolkit already uses.
-    return false;
-#else
     // Font matching always finds some font; Liberation Sans is installed only
     // when the match for its own name is that family.
     const char family[] = "Liberation Sans";
@@ -112,5 +82,34 @@ bool usearialmetrics() {
     Fl::set_font(FL_HELVETICA_ITALIC, "ILiberation Sans");
     Fl::set_font(FL_HELVETICA_BOLD_ITALIC, "PLiberation Sans");
     return true;
-#endif
+}
+
+void showerrorbox(const char* text) {
+    // Without a display the toolkit's dialog would end the process with its
+    // own message; standard error already carries the text then.
+    if (!candisplay()) return;
+    Fl::check();
+    // A path may hold '@', which the toolkit would read as a symbol.
+    char label[2 * ERRORTEXTBUFSIZE + 1];
+    if (quoteforlabel(text, label, sizeof label) != 0) return;
+    fl_message_title("Ruvello");
+    fl_alert("%s", label);
+}
+
+void keepabove(Fl_Window* window) {
+    // Ask the window manager to keep the reminder above other windows, then
+    // raise it; without a window manager the raise alone does it.
+    Window xid = fl_xid(window);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xid;
+    event.xclient.message_type = XInternAtom(fl_display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // add the state
+    event.xclient.data.l[1] = (long)XInternAtom(fl_display, "_NET_WM_STATE_ABOVE", False);
+    event.xclient.data.l[3] = 1;  // asked by a normal application
+    XSendEvent(fl_display, RootWindow(fl_display, fl_screen), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XRaiseWindow(fl_display, xid);
+    XFlush(fl_display);
 }

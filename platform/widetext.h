@@ -7,11 +7,11 @@
 // through the wide calls: convert it with towide, call the ...W function, and
 // convert what a wide call gives back with fromwide; openutf8file opens a
 // file named by a UTF-8 path for writing.
-// Windows only; on Linux the system calls take UTF-8 paths as they are.
+// Only the Windows sides of the platform layer and the Windows tests use these
+// (widetext_win32.cpp); on Linux the system calls take UTF-8 paths as they are.
 #ifndef RUVELLO_WIDETEXT_H
 #define RUVELLO_WIDETEXT_H
 
-#ifdef _WIN32
 #include <cwchar>
 
 // 0: wide holds text in UTF-16. 1: it needs more than size units; wide is then
@@ -23,6 +23,5 @@ int fromwide(const wchar_t* wide, char* text, int size);
 // _wsopen_s for a UTF-8 path, never inherited by started programs: the
 // descriptor, or -1 with errno set (ENAMETOOLONG when the path cannot be converted).
 int openutf8file(const char* path, int flags, int mode);
-#endif
 
 #endif
