@@ -6,7 +6,9 @@
 // both from one reading of the clock, so they never straddle a midnight.
 // formatnow writes the present local moment in any other layout (a file
 // name's date, say), read from the same clock.
-// addoneday walks a date forward across month ends, year ends and leap days.
+// addoneday walks a date forward across month ends, year ends and leap days;
+// daynumber and datefromdaynumber count days, for the distance between two
+// dates and for walking backwards, and weekday names a date's day of the week.
 #ifndef RUVELLO_CALENDAR_H
 #define RUVELLO_CALENDAR_H
 
@@ -24,5 +26,8 @@ int formatnow(const char* format, char* text, int size);
 void addoneday(int* year, int* month, int* day);  // the following day; month must be 1-12
 bool isleapyear(int year);                      // true for Gregorian leap years
 int daysinmonth(int year, int month);           // 28 to 31 for month 1-12, 0 for any other month
+long long daynumber(int year, int month, int day);  // days since 1970-01-01 (negative before it) of a real date
+void datefromdaynumber(long long number, int* year, int* month, int* day);  // the date that daynumber gives number for
+int weekday(long long number);                  // the day of the week of day number: 0 Monday to 6 Sunday
 
 #endif

@@ -1,0 +1,85 @@
+#include "reminder.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <csignal>
+
+namespace {
+
+// The _NET_WM_DESKTOP value that stands for every desktop.
+const unsigned long ALLDESKTOPS = 0xFFFFFFFFUL;
+// Actions of a _NET_WM_STATE message.
+const long STATEREMOVE = 0;
+const long STATEADD = 1;
+// The source of a _NET_WM_STATE message: a normal application.
+const long FROMAPPLICATION = 1;
+
+Atom atom(const char* name) { return XInternAtom(fl_display, name, False); }
+
+// Asks the window manager to add or remove two states of a managed window.
+void changestates(Window xid, long action, Atom first, Atom second) {
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xid;
+    event.xclient.message_type = atom("_NET_WM_STATE");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = action;
+    event.xclient.data.l[1] = (long)first;
+    event.xclient.data.l[2] = (long)second;
+    event.xclient.data.l[3] = FROMAPPLICATION;
+    XSendEvent(fl_display, RootWindow(fl_display, fl_screen), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+void seturgency(Window xid, bool urgent) {
+    XWMHints* hints = XGetWMHints(fl_display, xid);
+    XWMHints fresh = {};
+    XWMHints* used = hints != NULL ? hints : &fresh;
+    if (urgent) used->flags |= XUrgencyHint;
+    else used->flags &= ~XUrgencyHint;
+    XSetWMHints(fl_display, xid, used);
+    if (hints != NULL) XFree(hints);
+}
+
+}  // namespace
+
+void showabove(Fl_Window* window) {
+    // The toolkit maps the window inside show(). The properties set here go
+    // out with the map, before anything flushes the display, and so reach the
+    // window manager before it manages the window: a user time of 0 asks it,
+    // as the window-manager hints define, not to give the new window the
+    // focus, so the keys the user types stay with the window they were meant for.
+    window->show();
+    Window xid = fl_xid(window);
+    long usertime = 0;
+    XChangeProperty(fl_display, xid, atom("_NET_WM_USER_TIME"), XA_CARDINAL, 32, PropModeReplace,
+                    (unsigned char*)&usertime, 1);
+    Atom above = atom("_NET_WM_STATE_ABOVE");
+    Atom attention = atom("_NET_WM_STATE_DEMANDS_ATTENTION");
+    Atom states[2] = {above, attention};
+    XChangeProperty(fl_display, xid, atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, (unsigned char*)states, 2);
+    unsigned long desktops = ALLDESKTOPS;
+    XChangeProperty(fl_display, xid, atom("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
+                    (unsigned char*)&desktops, 1);
+    // The urgency hint is what task bars flash.
+    seturgency(xid, true);
+    // A window manager that managed the window already takes the states as a
+    // request; without a window manager the raise alone keeps it on top.
+    changestates(xid, STATEADD, above, attention);
+    XRaiseWindow(fl_display, xid);
+    XFlush(fl_display);
+}
+
+void noticedreminder(Fl_Window* window) {
+    if (!window->shown()) return;
+    Window xid = fl_xid(window);
+    seturgency(xid, false);
+    changestates(xid, STATEREMOVE, atom("_NET_WM_STATE_DEMANDS_ATTENTION"), None);
+    XFlush(fl_display);
+}
+
+void ignorefilesizesignal() { signal(SIGXFSZ, SIG_IGN); }
