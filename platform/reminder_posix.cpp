@@ -22,10 +22,11 @@ Atom atom(const char* name) { return XInternAtom(fl_display, name, False); }
 
 // Asks the window manager to add or remove two states of a managed window.
 void changestates(Window xid, long action, Atom first, Atom second) {
+    Atom state = atom("_NET_WM_STATE");
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = xid;
-    event.xclient.message_type = atom("_NET_WM_STATE");
+    event.xclient.message_type = state;
     event.xclient.format = 32;
     event.xclient.data.l[0] = action;
     event.xclient.data.l[1] = (long)first;
@@ -48,24 +49,28 @@ void seturgency(Window xid, bool urgent) {
 }  // namespace
 
 void showabove(Fl_Window* window) {
-    // The toolkit maps the window inside show(). The properties set here go
-    // out with the map, before anything flushes the display, and so reach the
-    // window manager before it manages the window: a user time of 0 asks it,
-    // as the window-manager hints define, not to give the new window the
-    // focus, so the keys the user types stay with the window they were meant for.
-    window->show();
-    Window xid = fl_xid(window);
-    long usertime = 0;
-    XChangeProperty(fl_display, xid, atom("_NET_WM_USER_TIME"), XA_CARDINAL, 32, PropModeReplace,
-                    (unsigned char*)&usertime, 1);
+    // The toolkit maps the window inside show(). The properties set right
+    // after it go out with the map, before anything flushes the display, and
+    // so reach the window manager before it manages the window: a user time
+    // of 0 asks it, as the window-manager hints define, not to give the new
+    // window the focus, so the keys the user types stay with the window they
+    // were meant for. Every atom is looked up before the show, because each
+    // look-up waits for the server's answer and would send the map alone.
+    fl_open_display();
+    Atom usertime = atom("_NET_WM_USER_TIME");
+    Atom state = atom("_NET_WM_STATE");
     Atom above = atom("_NET_WM_STATE_ABOVE");
     Atom attention = atom("_NET_WM_STATE_DEMANDS_ATTENTION");
+    Atom desktop = atom("_NET_WM_DESKTOP");
+    window->show();
+    Window xid = fl_xid(window);
+    long never = 0;
+    XChangeProperty(fl_display, xid, usertime, XA_CARDINAL, 32, PropModeReplace, (unsigned char*)&never, 1);
     Atom states[2] = {above, attention};
-    XChangeProperty(fl_display, xid, atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, (unsigned char*)states, 2);
-    unsigned long desktops = ALLDESKTOPS;
-    XChangeProperty(fl_display, xid, atom("_NET_WM_DESKTOP"), XA_CARDINAL, 32, PropModeReplace,
-                    (unsigned char*)&desktops, 1);
-    // The urgency hint is what task bars flash.
+    XChangeProperty(fl_display, xid, state, XA_ATOM, 32, PropModeReplace, (unsigned char*)states, 2);
+    unsigned long everydesktop = ALLDESKTOPS;
+    XChangeProperty(fl_display, xid, desktop, XA_CARDINAL, 32, PropModeReplace, (unsigned char*)&everydesktop, 1);
+    // The urgency hint is what task bars flash (its reading waits for the server).
     seturgency(xid, true);
     // A window manager that managed the window already takes the states as a
     // request; without a window manager the raise alone keeps it on top.
