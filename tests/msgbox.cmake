@@ -1,5 +1,7 @@
 # ruvellomsgbox: its window's widgets directly, and the real program.
 ruvello_gtest(msgbox_tests test_msgbox.cpp LIBS ruvellomsgboxwindow LABELS display)
+# Its reading of alarm lines, when-texts and snoozes, which need no display.
+ruvello_gtest(reminder_tests test_reminder.cpp LIBS ruvellomsgboxwindow)
 add_test(NAME msgbox_e2e COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/msgbox/msgbox.sh ${CMAKE_BINARY_DIR}/bin)
 set_tests_properties(msgbox_e2e PROPERTIES TIMEOUT 120 LABELS "e2e")
 

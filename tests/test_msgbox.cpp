@@ -184,6 +184,7 @@ TEST(MessageWindow, AWordWiderThanTheWindowIsAllInView) {
 // the list left as it was; a plain "s" typed into the window is no snooze.
 TEST(MessageWindow, AFailedSnoozeKeepsTheWindowAndSaysSo) {
     NEEDDISPLAY();
+    scratchhome home;
     char path[PATHBUFSIZE];
     ASSERT_EQ(0, getsinglealertfilename(path));
     // A link to a folder that does not exist: read as an empty list, never written.
