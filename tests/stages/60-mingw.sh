@@ -31,7 +31,7 @@ warned=0
 for source in "${sources[@]}"; do
   # FLTK's headers are system headers here, so their own warnings stay out.
   if "$compiler" -fsyntax-only -std=c++17 -Wall -Wextra -DWIN32 -D_WIN32 \
-       -isystem "$work/fltk" -I "$(dirname "$source")" -I store -I desktop \
+       -isystem "$work/fltk" -I "$(dirname "$source")" -I store -I desktop -I platform \
        "$source" >"$work/out" 2>&1; then
     if [ -s "$work/out" ]; then
       echo "ok (with warnings): $source"
