@@ -1,17 +1,21 @@
 // ruvellomsgbox, the reminder's message box. The reminder service starts one
 // copy for every alarm it announces, with the alarm line as the only
-// argument; this program shows that line in a window titled "Ruvello" until
-// the user closes it with OK, Enter or Escape. Several copies may be on
-// screen at once. Without exactly one argument it prints its usage and ends
-// with status 2; without a display it writes the line to standard error, so
-// that a session log keeps the reminder, and ends with status 1.
+// argument and the minute it announces in the environment (whentext.h);
+// this program shows the line's message and when it is due in a window
+// titled "Ruvello" (messagewindow.h) until the user closes it or puts it off.
+// Several copies may be on screen at once. Without exactly one argument it
+// prints its usage and ends with status 2; without a display it writes the
+// line to standard error and the when-text on a line of its own, so that a
+// session log keeps the reminder with its date, and ends with status 1.
 #include "desktop.h"
 #include "messagewindow.h"
 #include "programs.h"
+#include "whentext.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     // The line as the service handed it over, in UTF-8, as the toolkit shows text.
@@ -21,12 +25,17 @@ int main(int argc, char** argv) {
         fputs("usage: ruvellomsgbox \"alarm line\"\n", stderr);
         return 2;
     }
+    // A snooze under a file-size limit fails and says so; it does not end the box.
+    ignorefilesizesignal();
+    char when[WHENBUFSIZE];
+    describenow(line, getenv(DUEVARIABLE), when, sizeof when);
     if (!candisplay()) {
         fprintf(stderr, "%s\n", line);
+        if (when[0] != '\0') fprintf(stderr, "%s\n", when);
         return 1;
     }
     usearialmetrics();
-    Fl_Window* window = buildmessagewindow(line);
+    Fl_Window* window = buildmessagewindow(line, when);
     showabove(window);
     return Fl::run();
 }

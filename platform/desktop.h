@@ -8,9 +8,12 @@
 // Helvetica faces in Liberation Sans where it is installed: the windows'
 // geometry was drawn for Arial, whose widths Liberation Sans shares, and the
 // toolkit's default sans font is wider, so labels would be cut.
-// showerrorbox is the system's own error box for a fatal error, and
-// keepabove, called right after a window's show, keeps the window above the
-// others. desktop.cpp holds what both systems share; desktop_posix.cpp (X11)
+// showerrorbox is the system's own error box for a fatal error.
+// showabove shows a built reminder window above the other windows without
+// taking the keyboard focus from the window the user works in, asks the task
+// bar to draw attention to it and, where the system has virtual desktops,
+// shows it on every one of them; once the user turned to it (the window got
+// the focus), noticedreminder lets that attention go. desktop.cpp holds what both systems share; desktop_posix.cpp (X11)
 // and desktop_win32.cpp are the two sides.
 #ifndef RUVELLO_DESKTOP_H
 #define RUVELLO_DESKTOP_H
@@ -25,6 +28,7 @@ int quoteforlabel(const char* text, char* out, int outsize);  // 0: out holds te
 void setwindowicon(Fl_Window* window);                   // gives window the system's icon (call before show)
 bool usearialmetrics();                                  // true when Liberation Sans now draws Helvetica
 void showerrorbox(const char* text);                     // titled "Ruvello"; returns when the box is closed, at once without a display
-void keepabove(Fl_Window* window);                       // the shown window stays above other windows, raised now
+void showabove(Fl_Window* window);                       // shows a reminder window on top, not focused, asking for attention
+void noticedreminder(Fl_Window* window);                 // the user turned to the window: no more attention asked
 
 #endif

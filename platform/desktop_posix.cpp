@@ -10,6 +10,7 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 #include "../resources/ruvello32.xpm"
@@ -96,20 +97,81 @@ void showerrorbox(const char* text) {
     fl_alert("%s", label);
 }
 
-void keepabove(Fl_Window* window) {
-    // Ask the window manager to keep the reminder above other windows, then
-    // raise it; without a window manager the raise alone does it.
-    Window xid = fl_xid(window);
+namespace {
+
+// The _NET_WM_DESKTOP value that stands for every desktop.
+const unsigned long ALLDESKTOPS = 0xFFFFFFFFUL;
+// Actions of a _NET_WM_STATE message.
+const long STATEREMOVE = 0;
+const long STATEADD = 1;
+// The source of a _NET_WM_STATE message: a normal application.
+const long FROMAPPLICATION = 1;
+
+Atom atom(const char* name) { return XInternAtom(fl_display, name, False); }
+
+// Asks the window manager to add or remove two states of a managed window.
+void changestates(Window xid, long action, Atom first, Atom second) {
+    Atom state = atom("_NET_WM_STATE");
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = xid;
-    event.xclient.message_type = XInternAtom(fl_display, "_NET_WM_STATE", False);
+    event.xclient.message_type = state;
     event.xclient.format = 32;
-    event.xclient.data.l[0] = 1;  // add the state
-    event.xclient.data.l[1] = (long)XInternAtom(fl_display, "_NET_WM_STATE_ABOVE", False);
-    event.xclient.data.l[3] = 1;  // asked by a normal application
+    event.xclient.data.l[0] = action;
+    event.xclient.data.l[1] = (long)first;
+    event.xclient.data.l[2] = (long)second;
+    event.xclient.data.l[3] = FROMAPPLICATION;
     XSendEvent(fl_display, RootWindow(fl_display, fl_screen), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+void seturgency(Window xid, bool urgent) {
+    XWMHints* hints = XGetWMHints(fl_display, xid);
+    XWMHints fresh = {};
+    XWMHints* used = hints != NULL ? hints : &fresh;
+    if (urgent) used->flags |= XUrgencyHint;
+    else used->flags &= ~XUrgencyHint;
+    XSetWMHints(fl_display, xid, used);
+    if (hints != NULL) XFree(hints);
+}
+
+}  // namespace
+
+void showabove(Fl_Window* window) {
+    // The toolkit maps the window inside show(). The properties set right
+    // after it go out with the map, before anything flushes the display, and
+    // so reach the window manager before it manages the window: a user time
+    // of 0 asks it, as the window-manager hints define, not to give the new
+    // window the focus, so the keys the user types stay with the window they
+    // were meant for. Every atom is looked up before the show, because each
+    // look-up waits for the server's answer and would send the map alone.
+    fl_open_display();
+    Atom usertime = atom("_NET_WM_USER_TIME");
+    Atom state = atom("_NET_WM_STATE");
+    Atom above = atom("_NET_WM_STATE_ABOVE");
+    Atom attention = atom("_NET_WM_STATE_DEMANDS_ATTENTION");
+    Atom desktop = atom("_NET_WM_DESKTOP");
+    window->show();
+    Window xid = fl_xid(window);
+    long never = 0;
+    XChangeProperty(fl_display, xid, usertime, XA_CARDINAL, 32, PropModeReplace, (unsigned char*)&never, 1);
+    Atom states[2] = {above, attention};
+    XChangeProperty(fl_display, xid, state, XA_ATOM, 32, PropModeReplace, (unsigned char*)states, 2);
+    unsigned long everydesktop = ALLDESKTOPS;
+    XChangeProperty(fl_display, xid, desktop, XA_CARDINAL, 32, PropModeReplace, (unsigned char*)&everydesktop, 1);
+    // The urgency hint is what task bars flash (its reading waits for the server).
+    seturgency(xid, true);
+    // A window manager that managed the window already takes the states as a
+    // request; without a window manager the raise alone keeps it on top.
+    changestates(xid, STATEADD, above, attention);
     XRaiseWindow(fl_display, xid);
+    XFlush(fl_display);
+}
+
+void noticedreminder(Fl_Window* window) {
+    if (!window->shown()) return;
+    Window xid = fl_xid(window);
+    seturgency(xid, false);
+    changestates(xid, STATEREMOVE, atom("_NET_WM_STATE_DEMANDS_ATTENTION"), None);
     XFlush(fl_display);
 }

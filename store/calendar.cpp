@@ -79,17 +79,36 @@ void addoneday(int* year, int* month, int* day) {
     }
 }
 
-namespace {
-
-// The number of days from 1970-01-01 to the given date (proleptic Gregorian).
-long daysfromcivil(long year, long month, long day) {
-    year -= month <= 2 ? 1 : 0;
-    long era = (year >= 0 ? year : year - 399) / 400;
-    long yearofera = year - era * 400;
-    long dayofyear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    long dayofera = yearofera * 365 + yearofera / 4 - yearofera / 100 + dayofyear;
+// Days are counted in eras of 400 Gregorian years, which all have the same
+// length (146097 days), with each year begun on 1 March so that a leap day
+// falls at a year's end.
+long long daynumber(int year, int month, int day) {
+    long long y = month <= 2 ? year - 1 : year;
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    long long yearofera = y - era * 400;
+    long long dayofyear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    long long dayofera = yearofera * 365 + yearofera / 4 - yearofera / 100 + dayofyear;
     return era * 146097 + dayofera - 719468;
 }
+
+void datefromdaynumber(long long number, int* year, int* month, int* day) {
+    long long shifted = number + 719468;
+    long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    long long dayofera = shifted - era * 146097;
+    long long yearofera = (dayofera - dayofera / 1460 + dayofera / 36524 - dayofera / 146096) / 365;
+    long long dayofyear = dayofera - (365 * yearofera + yearofera / 4 - yearofera / 100);
+    long long monthfrommarch = (5 * dayofyear + 2) / 153;
+    *day = (int)(dayofyear - (153 * monthfrommarch + 2) / 5 + 1);
+    *month = (int)(monthfrommarch < 10 ? monthfrommarch + 3 : monthfrommarch - 9);
+    *year = (int)(yearofera + era * 400 + (*month <= 2 ? 1 : 0));
+}
+
+int weekday(long long number) {
+    // Day 0, 1 January 1970, was a Thursday.
+    return (int)(((number % 7) + 7 + 3) % 7);
+}
+
+namespace {
 
 int digitsat(const char* text, int start, int count) {
     int value = 0;
@@ -100,7 +119,7 @@ int digitsat(const char* text, int start, int count) {
 }  // namespace
 
 long long stampminutes(const char* stamp) {
-    long long days = daysfromcivil(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
+    long long days = daynumber(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
     return days * 1440 + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
 }
 

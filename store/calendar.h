@@ -9,6 +9,8 @@
 // addoneday walks a date forward across month ends, year ends and leap days;
 // stampminutes turns a minute stamp into a count of minutes, so that two
 // stamps can be told apart by how far apart they lie.
+// daynumber and datefromdaynumber count days, for the distance between two
+// dates and for walking backwards, and weekday names a date's day of the week.
 #ifndef RUVELLO_CALENDAR_H
 #define RUVELLO_CALENDAR_H
 
@@ -33,5 +35,8 @@ bool isrealstamp(const char* text);
 // Minutes since 1970 of the minute that a stamp (or a simple alarm line)
 // begins with, as wall-clock time; only for texts that isrealstamp accepts.
 long long stampminutes(const char* stamp);
+long long daynumber(int year, int month, int day);  // days since 1970-01-01 (negative before it) of a real date
+void datefromdaynumber(long long number, int* year, int* month, int* day);  // the date that daynumber gives number for
+int weekday(long long number);                  // the day of the week of day number: 0 Monday to 6 Sunday
 
 #endif

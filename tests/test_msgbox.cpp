@@ -1,50 +1,75 @@
 #include <gtest/gtest.h>
 
+#include "datafiles.h"
 #include "desktop.h"
 #include "messagewindow.h"
 #include "testsupport.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
 // The program keeps its one window until it ends; a test deletes it, and the
-// text buffer, which the display does not own.
+// text buffers, which the displays do not own.
 void discard(Fl_Window* window) {
-    Fl_Text_Buffer* buffer = message_text->buffer();
+    Fl_Text_Buffer* message = message_text->buffer();
+    Fl_Text_Buffer* line = message_line->buffer();
     delete window;
-    delete buffer;
+    delete message;
+    delete line;
 }
 
-bool escapecloses(const char* line) {
-    Fl_Window* window = buildmessagewindow(line);
-    showabove(window);
-    Fl::check();
-    Fl::e_keysym = FL_Escape;
-    Fl::handle(FL_SHORTCUT, window);
-    bool closed = !window->shown();
-    discard(window);
-    return closed;
+// Runs the event loop for at least seconds of real time.
+void runfor(double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) Fl::wait(0.05);
 }
 
-// The characters of line that the shown window does not put in view: beyond
-// the right edge, below the bottom, or scrolled out. A space where a line
-// wraps may stand at the edge.
-int misplacedcharacters(const std::string& line) {
-    int right = message_text->x() + message_text->w();
-    int bottom = message_text->y() + message_text->h();
+// Waits until the window takes input, at most seconds; true when it does.
+bool waitforinput(Fl_Window* window, double seconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!acceptsinput(window) && std::chrono::steady_clock::now() < end) Fl::wait(0.05);
+    return acceptsinput(window);
+}
+
+// A key as the window system delivers it: to the window, with modifiers state.
+int press(Fl_Window* window, int key, int state = 0) {
+    Fl::e_keysym = key;
+    Fl::e_state = state;
+    char text[2] = {(char)(key < 128 ? key : 0), '\0'};
+    Fl::e_text = text;
+    Fl::e_length = (int)strlen(text);
+    int handled = Fl::handle(FL_KEYBOARD, window);
+    Fl::e_state = 0;
+    return handled;
+}
+
+// The window as the window system gives it the focus, or takes it away.
+void givefocus(Fl_Window* window) { Fl::handle(FL_FOCUS, window); }
+void takefocus(Fl_Window* window) { Fl::handle(FL_UNFOCUS, window); }
+
+// The characters of text that display does not put in view: beyond the right
+// edge, below the bottom, or scrolled out. A space where a line wraps may
+// stand at the edge.
+int misplacedcharacters(Fl_Text_Display* display, const std::string& text) {
+    int right = display->x() + display->w();
+    int bottom = display->y() + display->h();
     int misplaced = 0;
-    for (int position = 0; position < (int)line.size(); position++) {
+    for (int position = 0; position < (int)text.size(); position++) {
         int x = 0, y = 0;
-        if (line[position] == ' ') continue;
-        if (!message_text->position_to_xy(position, &x, &y) || x >= right - 8 || y >= bottom) {
+        if (text[position] == ' ') continue;
+        if (!display->position_to_xy(position, &x, &y) || x >= right - 8 || y >= bottom) {
             misplaced++;
             ADD_FAILURE() << "character " << position << " at " << x << "," << y << " of " << right << "," << bottom;
         }
@@ -52,41 +77,91 @@ int misplacedcharacters(const std::string& line) {
     return misplaced;
 }
 
-}  // namespace
-
-TEST(MessageWindow, EscapeClosesIt) {
-    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
-    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
-    EXPECT_TRUE(escapecloses("01-01 - new year"));
+std::string shown(Fl_Text_Display* display) {
+    char* text = display->buffer()->text();
+    std::string copy = text;
+    free(text);
+    return copy;
 }
 
-// The window shows the line as given: '@', quotes and a long word are not
-// read as symbols, cut or changed, and the text wraps inside the window.
-TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
-    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
-    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
+#define NEEDDISPLAY()                                                                                  \
+    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";                                       \
+    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened"
+
+}  // namespace
+
+// Keys and clicks meant for another window must not dismiss the reminder:
+// none acts until the window has held the focus for a while, counted afresh
+// each time it gets it. Then Enter acts on the focused button only (OK at
+// first, not the choice of delay), and Escape closes the window.
+TEST(MessageWindow, KeysActOnlyOnceTheWindowHeldTheFocusAndEnterPressesTheFocusedButton) {
+    NEEDDISPLAY();
+    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "in 15 days, on Thursday 24 December");
+    showabove(window);
+    Fl::check();
+    givefocus(window);
+    press(window, FL_Enter);
+    press(window, FL_Escape);
+    EXPECT_TRUE(window->shown()) << "a key typed as the window appeared closed it";
+    runfor(INPUTGUARDSECONDS / 2 + 0.05);
+    takefocus(window);
+    givefocus(window);
+    runfor(INPUTGUARDSECONDS / 2 + 0.05);
+    EXPECT_FALSE(acceptsinput(window)) << "the time before the focus went away was counted";
+    press(window, FL_Escape);
+    EXPECT_TRUE(window->shown());
+
+    ASSERT_TRUE(waitforinput(window, 3 * INPUTGUARDSECONDS));
+    EXPECT_EQ(message_ok, Fl::focus());
+    press(window, FL_Tab);
+    EXPECT_EQ(message_delay, Fl::focus());
+    press(window, FL_Enter);
+    EXPECT_TRUE(window->shown()) << "Enter on the choice of delay acted on a button";
+    press(window, FL_Tab, FL_SHIFT);
+    ASSERT_EQ(message_ok, Fl::focus());
+    press(window, FL_Enter);
+    EXPECT_FALSE(window->shown());
+    discard(window);
+
+    window = buildmessagewindow("01-01 - new year", "");
+    showabove(window);
+    Fl::check();
+    givefocus(window);
+    ASSERT_TRUE(waitforinput(window, 3 * INPUTGUARDSECONDS));
+    press(window, FL_Escape);
+    EXPECT_FALSE(window->shown()) << "Escape did not close the window";
+    discard(window);
+}
+
+// The message is shown large and the whole line smaller, each exactly as
+// given: '@', quotes and a long word are not read as symbols, cut or changed,
+// and both wrap inside the window with every character in view.
+TEST(MessageWindow, HoldsTheMessageAndTheLineExactlyWrapped) {
+    NEEDDISPLAY();
     std::string line = "05-17 - mail jo@example.com @C @> *hi* 100% " + std::string(60, 'w') + " end";
     // The longest line a data file holds, in words of many widths.
     while (line.size() < 511) line += line.size() % 7 == 0 ? " Wm" : " iw";
     line.resize(511);
-    Fl_Window* window = buildmessagewindow(line.c_str());
+    Fl_Window* window = buildmessagewindow(line.c_str(), "today");
     ASSERT_NE(nullptr, window);
     EXPECT_STREQ("Ruvello", window->label());
-    char* shown = message_text->buffer()->text();
-    EXPECT_EQ(line, shown);
-    free(shown);
-    EXPECT_EQ(window, message_text->window());
-    EXPECT_LE(message_text->x() + message_text->w(), window->w());
-    EXPECT_STREQ("OK", message_ok->label());
+    EXPECT_EQ(line.substr(8), shown(message_text));
+    EXPECT_EQ(line, shown(message_line));
+    EXPECT_STREQ("today", message_when->label());
     showabove(window);
     Fl::check();
     EXPECT_TRUE(window->shown());
-    // Every character is in view once wrapped: nothing runs off the right edge or the bottom.
-    EXPECT_EQ(0, misplacedcharacters(line));
-    // Enter, wherever the focus is, presses OK, which closes the window.
-    Fl::e_keysym = FL_Enter;
-    EXPECT_EQ(1, Fl::handle(FL_SHORTCUT, window));
-    EXPECT_FALSE(window->shown());
+    EXPECT_EQ(0, misplacedcharacters(message_text, line.substr(8)));
+    EXPECT_EQ(0, misplacedcharacters(message_line, line));
+    EXPECT_LE(message_ok->y() + message_ok->h(), window->h());
+    EXPECT_GE(message_ok->y(), message_line->y() + message_line->h());
+    discard(window);
+
+    // A line of no layout is shown once, as it stands.
+    window = buildmessagewindow("call 12-24 - Jo", "");
+    EXPECT_EQ("call 12-24 - Jo", shown(message_text));
+    EXPECT_FALSE(message_line->visible());
+    EXPECT_FALSE(message_when->visible());
     discard(window);
 }
 
@@ -94,12 +169,38 @@ TEST(MessageWindow, HoldsTheLineExactlyWrappedWithAnOkButtonForEnter) {
 // the window grows to the lines the word is wrapped into, so none of it hides
 // behind a scroll bar.
 TEST(MessageWindow, AWordWiderThanTheWindowIsAllInView) {
-    if (getenv("DISPLAY") == NULL) GTEST_SKIP() << "no display";
-    ASSERT_TRUE(candisplay()) << "the display " << getenv("DISPLAY") << " cannot be opened";
+    NEEDDISPLAY();
     std::string line = "12-24 - https://example.org/" + std::string(200, 'x');
-    Fl_Window* window = buildmessagewindow(line.c_str());
+    Fl_Window* window = buildmessagewindow(line.c_str(), "tomorrow");
     showabove(window);
     Fl::check();
-    EXPECT_EQ(0, misplacedcharacters(line));
+    EXPECT_EQ(0, misplacedcharacters(message_text, line.substr(8)));
+    EXPECT_EQ(0, misplacedcharacters(message_line, line));
     discard(window);
+}
+
+// A snooze that cannot be written says so and keeps the reminder on screen,
+// the list left as it was; a plain "s" typed into the window is no snooze.
+TEST(MessageWindow, AFailedSnoozeKeepsTheWindowAndSaysSo) {
+    NEEDDISPLAY();
+    scratchhome home;
+    char path[PATHBUFSIZE];
+    ASSERT_EQ(0, getsinglealertfilename(path));
+    // A link to a folder that does not exist: read as an empty list, never written.
+    ASSERT_EQ(0, symlink("/nonexistent-folder/single_alerts.dat", path));
+    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "");
+    showabove(window);
+    Fl::check();
+    givefocus(window);
+    ASSERT_TRUE(waitforinput(window, 3 * INPUTGUARDSECONDS));
+    press(window, 's');
+    EXPECT_STREQ(NULL, message_status->label());
+    press(window, 's', FL_ALT);
+    EXPECT_TRUE(window->shown()) << "the reminder closed although it was not put off";
+    ASSERT_NE(nullptr, message_status->label());
+    EXPECT_NE(nullptr, strstr(message_status->label(), "Not snoozed"));
+    char target[PATHBUFSIZE] = "";
+    EXPECT_GT(readlink(path, target, sizeof target - 1), 0) << "the list was replaced";
+    discard(window);
+    unlink(path);
 }

@@ -1,11 +1,17 @@
 #!/bin/bash
-# The real ruvellomsgbox: usage and status 2 without exactly one argument,
-# the line on standard error and status 1 without a display, and with a
-# display a window titled "Ruvello" with the system's icon that Enter and
-# Escape close with status 0, several at once.
+# The real ruvellomsgbox: usage and status 2 without exactly one argument;
+# without a display the line and when it is due on standard error, status 1,
+# at fixed moments of a fake clock; with a display a window titled "Ruvello"
+# with the system's icon that ignores keys until it held the focus, then
+# closes on Enter and Escape with status 0, several at once; Alt+S puts the
+# reminder off into the simple list, keeping its lines, and a snooze that
+# cannot be written keeps the window open and the list as it was.
 set -u
 bin=$1
 work=$(mktemp -d /tmp/ruvello-msgbox-e2e-XXXXXX)
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
@@ -27,7 +33,29 @@ line='05-17 - say *hi* to jo@example.com'
 "$bin/ruvellomsgbox" "$line" 2> "$work/err"
 status=$?
 [ "$status" -eq 1 ] || fail "status $status without a display, expected 1"
-[ "$(cat "$work/err")" == "$line" ] || fail "standard error without a display: $(cat "$work/err")"
+[ "$(head -n 1 "$work/err")" == "$line" ] || fail "standard error without a display: $(cat "$work/err")"
+
+# When it is due, at a fake moment: MOMENT|RUVELLO_DUE|LINE|EXPECTED (no
+# second line expected when EXPECTED is empty).
+while IFS='|' read -r moment due line expected; do
+    if [ -n "$due" ]; then
+        TZ=Europe/Berlin RUVELLO_DUE=$due faketime "$moment" "$bin/ruvellomsgbox" "$line" 2> "$work/err"
+    else
+        TZ=Europe/Berlin faketime "$moment" "$bin/ruvellomsgbox" "$line" 2> "$work/err"
+    fi
+    wanted=$line
+    [ -n "$expected" ] && wanted=$(printf '%s\n%s' "$line" "$expected")
+    [ "$(cat "$work/err")" == "$wanted" ] || fail "at $moment (due '$due'), '$line' gave: $(cat "$work/err")"
+done <<'CASES'
+2026-12-09 10:00:00||2026-12-09 14:30 - call Jo|today at 14:30
+2026-12-09 10:00:00||12-10 - put the bins out|tomorrow
+2026-11-28 10:00:00||03 - pay the rent|in 5 days, on Thursday 3 December
+2026-12-09 10:00:00||01-05 - Epiphany|in 27 days, on Tuesday 5 January 2027
+2026-12-09 10:00:00||2026-12-08 18:05 - late one|was due at 18:05 on Tuesday 8 December
+2026-12-28 10:00:00|2026-12-05 00:00|05 - pay the rent|was on Saturday 5 December
+2026-12-28 10:00:00|2026-12-32 00:00|05 - pay the rent|in 8 days, on Tuesday 5 January 2027
+2026-12-09 10:00:00||buy milk 12-24 - or not|
+CASES
 
 [ -n "$display" ] || { echo "msgbox: no display, the window part skipped"; exit 0; }
 export DISPLAY=$display
@@ -71,11 +99,64 @@ pids+=("$second")
 secondwindow=$(findwindow "$second")
 [ -n "$secondwindow" ] || fail "no window titled Ruvello for the second box"
 
+# Keys typed the moment the box has the focus are not for it.
 xdotool windowfocus --sync "$firstwindow" key Return
+sleep 0.5
+kill -0 "$first" 2>/dev/null || fail "Enter closed the box at once"
+sleep 1.5
+xdotool key Return
 waitgone "$first"
 [ "$status" -eq 0 ] || fail "status $status after Enter, expected 0"
 kill -0 "$second" 2>/dev/null || fail "closing one box closed the other"
-xdotool windowfocus --sync "$secondwindow" key Escape
+xdotool windowfocus --sync "$secondwindow"
+sleep 2
+xdotool key Escape
 waitgone "$second"
 [ "$status" -eq 0 ] || fail "status $status after Escape, expected 0"
+
+# Alt+S adds the message at the preselected delay to the simple list and
+# keeps every data line the list held.
+data=$HOME/.fltk/ruvello/config
+mkdir -p "$data"
+list=$data/single_alerts.dat
+printf '# alert list\n2027-01-01 00:00 - new year\n#a comment\n2026-06-01 10:00 - hand-made *line* \n' > "$list"
+"$bin/ruvellomsgbox" '2026-12-09 14:30 - call *Jo* @ home' &
+box=$!
+pids+=("$box")
+window=$(findwindow "$box")
+[ -n "$window" ] || fail "no window for the box to snooze"
+xdotool windowfocus --sync "$window"
+sleep 2
+before=$(date -d '+10 minutes' '+%Y-%m-%d %H:%M')
+xdotool key alt+s
+waitgone "$box"
+after=$(date -d '+10 minutes' '+%Y-%m-%d %H:%M')
+[ "$status" -eq 0 ] || fail "status $status after Alt+S, expected 0"
+grep '^[0-9]' "$list" > "$work/lines"
+head -n 2 "$work/lines" > "$work/kept"
+printf '2027-01-01 00:00 - new year\n2026-06-01 10:00 - hand-made *line* \n' | cmp -s - "$work/kept" || \
+    fail "the list's lines were not kept: $(cat "$work/lines")"
+added=$(sed -n 3p "$work/lines")
+[ "$added" == "$before - call *Jo* @ home" ] || [ "$added" == "$after - call *Jo* @ home" ] || \
+    fail "snoozed as '$added', expected '$before - call *Jo* @ home'"
+[ "$(wc -l < "$work/lines")" -eq 3 ] || fail "the list holds $(wc -l < "$work/lines") data lines, expected 3"
+
+# Under a file-size limit smaller than the list the snooze cannot be
+# written: the box says so, stays open, and the list keeps its bytes.
+for i in $(seq 60); do echo "2027-02-01 10:00 - alarm number $i of a long list"; done >> "$list"
+cp "$list" "$work/list.before"
+(ulimit -f 2; exec "$bin/ruvellomsgbox" '12-24 - Buy the tree' 2> "$work/err") &
+box=$!
+pids+=("$box")
+window=$(findwindow "$box")
+[ -n "$window" ] || fail "no window for the box under a file-size limit (status: $(wait "$box"; echo $?))"
+xdotool windowfocus --sync "$window"
+sleep 2
+xdotool key alt+s
+sleep 1
+kill -0 "$box" 2>/dev/null || fail "the box closed although the snooze could not be written"
+grep -q 'Not snoozed' "$work/err" || fail "no word of the failed snooze: $(cat "$work/err")"
+cmp -s "$list" "$work/list.before" || fail "the list changed"
+xdotool key Escape
+waitgone "$box"
 echo "msgbox: passed"

@@ -1,0 +1,190 @@
+#include "alarmlines.h"
+
+#include "calendar.h"
+#include "exchange.h"
+#include "fileformats.h"
+#include "instancelock.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The greatest length of a data line, without its ending zero.
+const int LINEMAX = LINEBUFSIZE - 1;
+// Any year is leap enough for an annual alarm's 29 February.
+const int ANYLEAPYEAR = 2000;
+// What stands between a line's date and its message.
+const char SEPARATOR[] = " - ";
+const int SEPARATORLENGTH = (int)sizeof SEPARATOR - 1;
+
+// true when line begins with pattern, where each 'd' stands for any digit.
+bool follows(const char* line, const char* pattern) {
+    for (int i = 0; pattern[i] != '\0'; i++) {
+        if (line[i] == '\0') return false;
+        if (pattern[i] == 'd' ? !isdigit((unsigned char)line[i]) : line[i] != pattern[i]) return false;
+    }
+    return true;
+}
+
+int digitsat(const char* text, int start, int count) {
+    int value = 0;
+    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+bool realminute(const localminute* at) {
+    return at->month >= 1 && at->month <= 12 && at->day >= 1 && at->day <= daysinmonth(at->year, at->month) &&
+           at->hour <= 23 && at->minute <= 59;
+}
+
+// Each reader recognises one layout at the start of line: it gives the length
+// of the date and its separator, with the fields in at, or 0 when line does
+// not follow the layout. A message must follow the separator.
+typedef int (*layoutreader)(const char* line, localminute* at);
+
+int readsimple(const char* line, localminute* at) {
+    if (!follows(line, "dddd-dd-dd dd:dd - ")) return 0;
+    *at = {digitsat(line, 0, 4), digitsat(line, 5, 2), digitsat(line, 8, 2), digitsat(line, 11, 2), digitsat(line, 14, 2)};
+    return realminute(at) ? STAMPLEN + SEPARATORLENGTH : 0;
+}
+
+int readmonthly(const char* line, localminute* at) {
+    if (!follows(line, "dd - ")) return 0;
+    *at = {0, 0, digitsat(line, 0, 2), 0, 0};
+    return at->day >= 1 && at->day <= 31 ? 2 + SEPARATORLENGTH : 0;
+}
+
+int readannual(const char* line, localminute* at) {
+    if (!follows(line, "dd-dd - ")) return 0;
+    *at = {0, digitsat(line, 0, 2), digitsat(line, 3, 2), 0, 0};
+    return at->day >= 1 && at->day <= daysinmonth(ANYLEAPYEAR, at->month) ? 5 + SEPARATORLENGTH : 0;
+}
+
+struct layoutentry {
+    int layout;
+    layoutreader read;
+};
+
+const layoutentry LAYOUTS[] = {
+    {LAYOUTSIMPLE, readsimple},
+    {LAYOUTMONTHLY, readmonthly},
+    {LAYOUTANNUAL, readannual},
+};
+
+// The length of the longest start of text, at most most bytes, that ends
+// between two UTF-8 characters: never before a continuation byte.
+size_t wholecharacters(const char* text, size_t most) {
+    size_t length = strnlen(text, most + 1);
+    if (length <= most) return length;
+    length = most;
+    while (length > 0 && ((unsigned char)text[length] & 0xC0) == 0x80) length--;
+    return length;
+}
+
+const char* listline(int index, void* lines) { return lineat((const textlines*)lines, index); }
+
+void freelines(textlines* lines) {
+    free(lines->bytes);
+    free(lines->starts);
+}
+
+}  // namespace
+
+int readalarmline(const char* line, alarmline* read) {
+    for (const layoutentry& entry : LAYOUTS) {
+        localminute at;
+        int length = entry.read(line, &at);
+        if (length > 0 && line[length] != '\0') {
+            read->layout = entry.layout;
+            read->at = at;
+            read->message = line + length;
+            return read->layout;
+        }
+    }
+    read->layout = LAYOUTNONE;
+    read->at = {0, 0, 0, 0, 0};
+    read->message = line;
+    return LAYOUTNONE;
+}
+
+bool readstamp(const char* text, localminute* minute) {
+    if (!follows(text, "dddd-dd-dd dd:dd") || text[STAMPLEN] != '\0') return false;
+    localminute at = {digitsat(text, 0, 4), digitsat(text, 5, 2), digitsat(text, 8, 2), digitsat(text, 11, 2),
+                      digitsat(text, 14, 2)};
+    if (!realminute(&at)) return false;
+    *minute = at;
+    return true;
+}
+
+void formatminute(const localminute* minute, char* text) {
+    int written = snprintf(text, STAMPBUFSIZE, "%04d-%02d-%02d %02d:%02d", minute->year, minute->month, minute->day,
+                           minute->hour, minute->minute);
+    if (written < 0 || written >= STAMPBUFSIZE) text[0] = '\0';
+}
+
+void composesimpleline(const localminute* minute, const char* message, char* line) {
+    char stamp[STAMPBUFSIZE];
+    formatminute(minute, stamp);
+    int prefix = snprintf(line, LINEBUFSIZE, "%s%s", stamp, SEPARATOR);
+    if (prefix < 0 || prefix >= LINEBUFSIZE) {
+        line[0] = '\0';
+        return;
+    }
+    size_t length = wholecharacters(message, (size_t)(LINEMAX - prefix));
+    for (size_t i = 0; i < length; i++) {
+        char c = message[i];
+        line[prefix + i] = (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    line[prefix + length] = '\0';
+}
+
+namespace {
+
+// What appendalarmline and removealarmline do to a list's lines.
+typedef int (*linechange)(textlines* lines, const char* line);
+
+int appendline(textlines* lines, const char* line) { return addline(lines, line) != 0 ? LISTNOTWRITTEN : LISTCHANGED; }
+
+int removeline(textlines* lines, const char* line) {
+    for (int i = 0; i < lines->count; i++) {
+        if (strcmp(lineat(lines, i), line) != 0) continue;
+        memmove(&lines->starts[i], &lines->starts[i + 1], sizeof(size_t) * (size_t)(lines->count - i - 1));
+        lines->count--;
+        return LISTCHANGED;
+    }
+    return LINENOTFOUND;
+}
+
+int changealarmlist(int kind, linechange change, const char* line, char* path) {
+    int number = datafileofkind(kind);
+    if (getdatafilename(path, number) != 0) return LISTNOTREAD;
+    datalock lock;
+    if (lockdatafiles(&lock) != 0) return LISTNOTLOCKED;
+    textlines lines = {};
+    int result = LISTCHANGED;
+    FILE* file = openforreading(path);
+    if (file != NULL) {
+        if (readdatalines(file, &lines) != 0) result = LISTNOTREAD;
+        fclose(file);
+    } else if (errno != ENOENT) {
+        result = LISTNOTREAD;
+    }
+    if (result == LISTCHANGED) result = change(&lines, line);
+    if (result == LISTCHANGED &&
+        writealertlistfile(path, DATAFILETABLE[number].description, listline, lines.count, &lines) != 0) {
+        result = LISTNOTWRITTEN;
+    }
+    unlockdatafiles(&lock);
+    freelines(&lines);
+    return result;
+}
+
+}  // namespace
+
+int appendalarmline(int kind, const char* line, char* path) { return changealarmlist(kind, appendline, line, path); }
+
+int removealarmline(int kind, const char* line, char* path) { return changealarmlist(kind, removeline, line, path); }

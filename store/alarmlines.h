@@ -1,0 +1,69 @@
+// The layouts of alarm lines, the making of a simple alarm's line, and the
+// adding of one line to a list on disk.
+//
+// The lists hold a simple alarm as "YYYY-MM-DD HH:MM - message", a monthly one
+// as "DD - message" and an annual one as "MM-DD - message", each date or minute
+// a real one (a monthly day 1 to 31, an annual 29 February included).
+// readalarmline tells which of them a line follows, gives its fields and
+// where its message begins; a line made by hand that follows none of them is
+// LAYOUTNONE, and its message is the whole line.
+//
+// Typical use, putting an alarm's message off to a later minute:
+//   alarmline read;  readalarmline(text, &read);
+//   composesimpleline(&minute, read.message, line);
+//   appendalarmline(KINDSINGLE, line, path);
+#ifndef RUVELLO_ALARMLINES_H
+#define RUVELLO_ALARMLINES_H
+
+#include "datafiles.h"
+
+// A minute of the local clock; a date alone has hour and minute 0.
+struct localminute {
+    int year;
+    int month;   // 1-12
+    int day;     // 1-31
+    int hour;    // 0-23
+    int minute;  // 0-59
+};
+
+// The layouts; a line's layout is the first of them that it follows.
+const int LAYOUTNONE = 0;
+const int LAYOUTSIMPLE = 1;    // at: all five fields
+const int LAYOUTMONTHLY = 2;   // at: the day
+const int LAYOUTANNUAL = 3;    // at: month and day
+
+struct alarmline {
+    int layout;
+    localminute at;       // the fields the layout holds, the others 0
+    const char* message;  // inside the line: after the date's " - ", or the whole line
+};
+
+int readalarmline(const char* line, alarmline* read);  // gives read->layout
+// true when text is exactly a real "YYYY-MM-DD HH:MM", which minute then holds.
+bool readstamp(const char* text, localminute* minute);
+// Writes minute as "YYYY-MM-DD HH:MM"; text has room for STAMPBUFSIZE (calendar.h).
+void formatminute(const localminute* minute, char* text);
+
+// Makes the simple alarm "YYYY-MM-DD HH:MM - message" in line (room for
+// LINEBUFSIZE). A message too long for a data line is cut at the longest
+// length that fits, never inside a UTF-8 character; a carriage return or line
+// feed becomes a space, so the message never brings a line break into a file.
+void composesimpleline(const localminute* minute, const char* message, char* line);
+
+// What appendalarmline and removealarmline did.
+const int LISTCHANGED = 0;     // the list on disk now holds the change
+const int LISTNOTLOCKED = 1;   // another writer held the data files too long
+const int LISTNOTREAD = 2;     // the list could not be read (or its path not formed)
+const int LISTNOTWRITTEN = 3;  // the list could not be written
+const int LINENOTFOUND = 4;    // the list holds no such line (nothing written)
+
+// Both change the list of a kind of alarm (datafiles.h; path receives its
+// path) under the data files' lock: the list's lines are read afresh and
+// written back changed, as the panel's save writes a list, with the list's
+// own header. On any failure the list stays as it was. Each gives one of the
+// values above. appendalarmline adds line at the end (a missing list is made
+// with that one line); removealarmline removes the first line equal to line.
+int appendalarmline(int kind, const char* line, char* path);
+int removealarmline(int kind, const char* line, char* path);
+
+#endif
