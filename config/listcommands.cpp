@@ -8,6 +8,7 @@
 #include "exchange.h"
 #include "fileformats.h"
 #include "instancelock.h"
+#include "lineset.h"
 #include "newalarm.h"
 
 #include <algorithm>
@@ -15,28 +16,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
-#include <unordered_set>
 
 namespace {
 
 // Standard output is written in large pieces: an agenda of a year over long
 // lists runs to many thousand lines.
 const size_t OUTPUTBUFSIZE = 1 << 16;
-
-// Each list with its file and the heading the export gives it, in the export's order.
-struct listof {
-    int kind;
-    int (*getpath)(char*);
-    const char* description;
-    const char* name;   // the export's section heading without its brackets
-};
-
-const listof LISTS[ALARMKINDS] = {
-    {KINDSINGLE, getsinglealertfilename, SINGLEDESCRIPTION, "simple alarms"},
-    {KINDMONTHLY, getmonthlyalertfilename, MONTHLYDESCRIPTION, "monthly alarms"},
-    {KINDANNUAL, getannualalertfilename, ANNUALDESCRIPTION, "annual alarms"},
-};
 
 // Reads the list file at path into lines; a file that is not there holds
 // none. 0, or 1 when it cannot be read.
@@ -54,34 +39,40 @@ void freelines(textlines* lines) {
     *lines = textlines();
 }
 
-// Every list's lines into data, the settings as the service reads them. 0,
-// or 1 with the unreadable file's path on standard error.
-int readeverything(alarmdata* data, advancevalues* settings) {
+// Every list's lines into data. 0, or 1 after the unreadable file's error on standard error.
+int readlists(alarmdata* data) {
+    char failed[PATHBUFSIZE];
+    if (readcurrentdata(data, failed) == 0) return 0;
+    printfilefatalerror(failed);
+    fputc('\n', stderr);
+    return 1;
+}
+
+// The two advance values as the service reads them, which decide what it
+// announces. 0, or 1 after the file's error on standard error.
+int readservicesettings(advancevalues* settings) {
     char path[PATHBUFSIZE];
     settings->annual = DEFAULTANNUALADVANCE;
     settings->monthly = DEFAULTMONTHLYADVANCE;
-    if (getconfigfilename(path) != 0) {
-        printfilefatalerror(path);
-        return 1;
-    }
-    FILE* file = openforreading(path);
+    bool failed = getconfigfilename(path) != 0;
+    FILE* file = failed ? NULL : openforreading(path);
     if (file != NULL) {
         readserviceconfig(settings, filedatalines, file);
-        bool failed = datareadfailed(file);
+        failed = datareadfailed(file);
         fclose(file);
-        if (failed) file = NULL;
+    } else if (!failed) {
+        failed = errno != ENOENT;
     }
-    if (file == NULL && errno != ENOENT) {
-        printfilefatalerror(path);
-        return 1;
-    }
-    for (const listof& list : LISTS) {
-        if (list.getpath(path) != 0 || readlist(path, &data->lists[list.kind]) != 0) {
-            printfilefatalerror(path);
-            return 1;
-        }
-    }
-    return 0;
+    if (!failed) return 0;
+    printfilefatalerror(path);
+    fputc('\n', stderr);
+    return 1;
+}
+
+// The name of a kind's list, as its section heading gives it without the brackets.
+void listname(int kind, char* name, int size) {
+    const char* section = listsection(kind);
+    snprintf(name, (size_t)size, "%.*s", (int)strlen(section) - 2, section + 1);
 }
 
 // A simple line and the minute the service announces it in.
@@ -94,14 +85,17 @@ void printdate(int year, int month, int day, const char* line) { printf("%04d-%0
 
 // The monthly or annual lines of list that the service announces on that
 // day, each once however often it stands there (seen holds the day's).
-void printdaylist(const textlines* list, const windowdates* window, bool monthly, int year, int month, int day,
-                  std::unordered_set<std::string_view>* seen) {
+// Gives 1 when memory for the day's memory ran out.
+int printdaylist(const textlines* list, const windowdates* window, bool monthly, int year, int month, int day,
+                 lineset* seen) {
     for (int i = 0; i < list->count; i++) {
         const char* line = lineat(list, i);
         bool due = monthly ? monthlydue(line, window, NULL) : annualdue(line, window, NULL);
-        if (!due || !seen->insert(line).second) continue;
+        if (!due || lineinset(seen, line)) continue;
+        if (addlinetoset(seen, line) != 0) return 1;
         printdate(year, month, day, line);
     }
+    return 0;
 }
 
 // The changes that --add and --remove make to a list's lines.
@@ -126,9 +120,9 @@ const char* textlinesline(int index, void* context) { return lineat((const textl
 // lock, and writes the list at once. 0 done, 1 failed (said on standard
 // error), 2 when change found nothing to do (nothing written).
 int changelistfile(int kind, listchange change, const char* line) {
-    const listof& list = LISTS[kind];
+    int number = datafileofkind(kind);
     char path[PATHBUFSIZE];
-    if (list.getpath(path) != 0) {
+    if (getdatafilename(path, number) != 0) {
         printfilefatalerror(path);
         fputc('\n', stderr);
         return 1;
@@ -143,7 +137,7 @@ int changelistfile(int kind, listchange change, const char* line) {
     int result = readlist(path, &lines);
     if (result == 0) {
         result = change(&lines, line);
-        if (result == 0 && writealertlistfile(path, list.description, textlinesline, lines.count, &lines) != 0) result = 1;
+        if (result == 0 && writealertlistfile(path, DATAFILETABLE[number].description, textlinesline, lines.count, &lines) != 0) result = 1;
     }
     unlockdatafiles(&lock);
     freelines(&lines);
@@ -180,8 +174,7 @@ int commandupcoming(const char* daystext) {
     alarmdata data;
     initalarmdata(&data);
     advancevalues settings;
-    if (readeverything(&data, &settings) != 0) {
-        fputc('\n', stderr);
+    if (readservicesettings(&settings) != 0 || readlists(&data) != 0) {
         freealarmdata(&data);
         return 1;
     }
@@ -214,17 +207,18 @@ int commandupcoming(const char* daystext) {
                      [](const simpleentry& a, const simpleentry& b) { return strcmp(a.minute, b.minute) < 0; });
 
     int next = 0;
-    std::unordered_set<std::string_view> seen;
-    for (int offset = 0; offset <= days; offset++) {
+    int failed = 0;
+    lineset seen = LINESETEMPTY;
+    for (int offset = 0; offset <= days && failed == 0; offset++) {
         char date[STAMPBUFSIZE];
         snprintf(date, sizeof date, "%04d-%02d-%02d", year % 10000, month, day);
         // The day's first cycle: the monthly, then the annual list, one memory for both.
         windowdates window;
-        seen.clear();
+        freelineset(&seen);
         markwindow(year, month, day, settings.monthly, &window);
-        printdaylist(&data.lists[KINDMONTHLY], &window, true, year, month, day, &seen);
+        failed = printdaylist(&data.lists[KINDMONTHLY], &window, true, year, month, day, &seen);
         markwindow(year, month, day, settings.annual, &window);
-        printdaylist(&data.lists[KINDANNUAL], &window, false, year, month, day, &seen);
+        if (failed == 0) failed = printdaylist(&data.lists[KINDANNUAL], &window, false, year, month, day, &seen);
         // Then the simple alarms of the day, each in its minute.
         while (next < entrycount && strncmp(entries[next].minute, date, 10) < 0) next++;
         for (; next < entrycount && strncmp(entries[next].minute, date, 10) == 0; next++) {
@@ -233,7 +227,12 @@ int commandupcoming(const char* daystext) {
         addoneday(&year, &month, &day);
     }
     free(entries);
+    freelineset(&seen);
     freealarmdata(&data);
+    if (failed != 0) {
+        fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
+        return 1;
+    }
     int status = fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
     if (status != 0) fputs("ruvelloconfig: the agenda could not be written to standard output\n", stderr);
     return status;
@@ -242,17 +241,18 @@ int commandupcoming(const char* daystext) {
 int commandlist() {
     alarmdata data;
     initalarmdata(&data);
-    advancevalues settings;
-    if (readeverything(&data, &settings) != 0) {
-        fputc('\n', stderr);
+    if (readlists(&data) != 0) {
         freealarmdata(&data);
         return 1;
     }
     static char output[OUTPUTBUFSIZE];
     setvbuf(stdout, output, _IOFBF, sizeof output);
-    for (const listof& list : LISTS) {
-        printf("[%s]\n", list.name);
-        const textlines* lines = &data.lists[list.kind];
+    // The lists in the export's order, which is the table's.
+    for (int number = 0; number < DATAFILES; number++) {
+        int kind = DATAFILETABLE[number].kind;
+        if (kind == KINDSETTINGS) continue;
+        printf("%s\n", listsection(kind));
+        const textlines* lines = &data.lists[kind];
         for (int i = 0; i < lines->count; i++) printf("%s\n", lineat(lines, i));
     }
     freealarmdata(&data);
@@ -272,7 +272,9 @@ int commandadd(const char* line) {
         return 1;
     }
     if (changelistfile(kind, appendline, line) != 0) return 1;
-    fprintf(stderr, "Added to the %s: %s\n", LISTS[kind].name, line);
+    char name[LINEBUFSIZE];
+    listname(kind, name, sizeof name);
+    fprintf(stderr, "Added to the %s: %s\n", name, line);
     return 0;
 }
 
@@ -285,6 +287,8 @@ int commandremove(const char* line) {
         return 1;
     }
     if (result != 0) return 1;
-    fprintf(stderr, "Removed from the %s: %s\n", LISTS[kind].name, line);
+    char name[LINEBUFSIZE];
+    listname(kind, name, sizeof name);
+    fprintf(stderr, "Removed from the %s: %s\n", name, line);
     return 0;
 }

@@ -12,6 +12,9 @@ namespace {
 
 // Room for a field of a line read as a number.
 const int FIELDBUFSIZE = 8;
+// Catching up reaches back 31 days at the most: the walk over the days that
+// passed never needs more steps than this.
+const int MOSTPASSEDSTEPS = 32;
 // A gap in the local clock is never longer than a day: the search for its end stops there.
 const int MOSTGAPMINUTES = 24 * 60;
 
@@ -62,7 +65,7 @@ void markwindow(int year, int month, int day, int advance, windowdates* window) 
 void markpassed(int year, int month, int day, int todayyear, int todaymonth, int today, windowdates* window) {
     memset(window, 0, sizeof *window);
     // The forward limit of catching up keeps the walk short; the bound only guards it.
-    for (int steps = 0; steps <= 32; steps++) {
+    for (int steps = 0; steps <= MOSTPASSEDSTEPS; steps++) {
         if (year == todayyear && month == todaymonth && day == today) return;
         markdate(window, year, month, day, false);
         addoneday(&year, &month, &day);
