@@ -7,6 +7,7 @@
 #include "exchange.h"
 #include "fileformats.h"
 #include "instancelock.h"
+#include "newalarm.h"
 #include "window.h"
 
 #include <FL/Fl_Hold_Browser.H>
@@ -20,17 +21,11 @@
 
 namespace {
 
-// The longest line a data file may hold, without its line end.
-const int ALARMLINEMAX = LINEBUFSIZE - 1;
 // Room for the date part of a line ("YYYY-MM-DD HH:MM - " and the like).
 const int PREFIXBUFSIZE = 64;
 // Room for one rendered field.
 const int FIELDBUFSIZE = 16;
 
-const char EMPTYMESSAGE[] = "Cannot create a new alert. The message is empty.";
-const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too long.";
-const char NODATEMESSAGE[] = "Cannot create a new alert. The date does not exist.";
-const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease provide a future time.";
 const char REMOVEQUESTION[] = "You are going to remove the selected item.\nAre you sure?";
 const char CHANGEDOUTSIDE[] = "The list was changed outside the panel and has been reloaded.";
 
@@ -63,29 +58,28 @@ bool twodigits(char* out, int value) { return fits(snprintf(out, FIELDBUFSIZE, v
 // A spinner's value as a whole number, its fraction dropped.
 int wholevalue(Fl_Spinner* spinner) { return (int)spinner->value(); }
 
-// The one year in which every day of the year exists: an annual alarm may fall
-// on 29 February, which the service announces in leap years.
-const int ANYLEAPYEAR = 2000;
-
-// Composes prefix and the message of input into line, in the order the checks
-// of Create run: an empty message, a line too long, a date that does not
-// exist. Gives the alert text of the first check that fails, NULL when the
-// line is composed. A carriage return or line feed (from a paste) becomes a
-// space, so a message never brings a line break into a file.
-const char* composeline(const char* prefix, Fl_Input* input, bool dateexists, char* line) {
+// Composes prefix and the message of input into line (LINEBUFSIZE + 1 bytes)
+// and gives the alert text that refuses it as a new alarm of kind, NULL when
+// it is accepted: the checks of Create are those of every new alarm
+// (newalarm.h). A carriage return or line feed (from a paste) becomes a
+// space, so a message never brings a line break into a file. A message too
+// long for a data line is kept one character too long, which is all the
+// check needs to refuse it.
+const char* composeline(int kind, const char* prefix, Fl_Input* input, char* line) {
     const char* message = input->value();
-    size_t messagelength = strlen(message);
-    if (messagelength == 0) return EMPTYMESSAGE;
     size_t prefixlength = strlen(prefix);
-    if (prefixlength + messagelength > (size_t)ALARMLINEMAX) return TOOLONGMESSAGE;
-    if (!dateexists) return NODATEMESSAGE;
+    size_t messagelength = strlen(message);
+    size_t room = (size_t)LINEBUFSIZE - prefixlength;
+    if (messagelength > room) messagelength = room;
     memcpy(line, prefix, prefixlength);
     for (size_t i = 0; i < messagelength; i++) {
         char c = message[i];
         line[prefixlength + i] = (c == '\r' || c == '\n') ? ' ' : c;
     }
     line[prefixlength + messagelength] = '\0';
-    return NULL;
+    char stamp[STAMPBUFSIZE];
+    gettimestamp(stamp);
+    return checknewalarm(kind, line, stamp);
 }
 
 // Gives line index (0-based) of the browser in context, for the file writer.
@@ -410,11 +404,11 @@ void cb_create_annual(Fl_Widget*, void*) {
     char monthtext[FIELDBUFSIZE];
     char daytext[FIELDBUFSIZE];
     char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE];
-    bool rendered = twodigits(monthtext, month) && twodigits(daytext, day) &&
-                    fits(snprintf(prefix, sizeof prefix, "%s-%s - ", monthtext, daytext), sizeof prefix);
-    bool exists = rendered && day >= 1 && day <= daysinmonth(ANYLEAPYEAR, month);
-    const char* refusal = composeline(prefix, annual_message_text, exists, line);
+    char line[LINEBUFSIZE + 1];
+    if (twodigits(monthtext, month) && twodigits(daytext, day)) {
+        if (!fits(snprintf(prefix, sizeof prefix, "%s-%s - ", monthtext, daytext), sizeof prefix)) prefix[0] = '\0';
+    }
+    const char* refusal = composeline(KINDANNUAL, prefix, annual_message_text, line);
     if (refusal != NULL) {
         showalert(refusal);
         return;
@@ -426,11 +420,11 @@ void cb_create_monthly(Fl_Widget*, void*) {
     int day = wholevalue(monthly_day);
     char daytext[FIELDBUFSIZE];
     char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE];
-    bool rendered = twodigits(daytext, day) && fits(snprintf(prefix, sizeof prefix, "%s - ", daytext), sizeof prefix);
-    // Days 29 to 31 are kept: the service announces them in the months that have them.
-    bool exists = rendered && day >= 1 && day <= 31;
-    const char* refusal = composeline(prefix, monthly_message_text, exists, line);
+    char line[LINEBUFSIZE + 1];
+    if (twodigits(daytext, day) && !fits(snprintf(prefix, sizeof prefix, "%s - ", daytext), sizeof prefix)) {
+        prefix[0] = '\0';
+    }
+    const char* refusal = composeline(KINDMONTHLY, prefix, monthly_message_text, line);
     if (refusal != NULL) {
         showalert(refusal);
         return;
@@ -449,21 +443,15 @@ void cb_create_single(Fl_Widget*, void*) {
     char hourtext[FIELDBUFSIZE];
     char minutetext[FIELDBUFSIZE];
     char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE];
-    bool rendered = twodigits(monthtext, month) && twodigits(daytext, day) && twodigits(hourtext, hour) &&
-                    twodigits(minutetext, minute) &&
-                    fits(snprintf(prefix, sizeof prefix, "%d-%s-%s %s:%s - ", year, monthtext, daytext, hourtext,
-                                  minutetext),
-                         sizeof prefix);
-    bool exists = rendered && day >= 1 && day <= daysinmonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59;
-    const char* refusal = composeline(prefix, single_message_text, exists, line);
-    if (refusal == NULL) {
-        // The alarm's minute, the first 16 characters of its line, must come
-        // after the current minute; the message itself plays no part.
-        char stamp[STAMPBUFSIZE];
-        gettimestamp(stamp);
-        if (strncmp(line, stamp, STAMPLEN) <= 0) refusal = PASTMESSAGE;
+    char line[LINEBUFSIZE + 1];
+    if (twodigits(monthtext, month) && twodigits(daytext, day) && twodigits(hourtext, hour) &&
+        twodigits(minutetext, minute)) {
+        if (!fits(snprintf(prefix, sizeof prefix, "%d-%s-%s %s:%s - ", year, monthtext, daytext, hourtext, minutetext),
+                  sizeof prefix)) {
+            prefix[0] = '\0';
+        }
     }
+    const char* refusal = composeline(KINDSINGLE, prefix, single_message_text, line);
     if (refusal != NULL) {
         showalert(refusal);
         return;

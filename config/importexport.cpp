@@ -5,6 +5,7 @@
 #include "datafiles.h"
 #include "dialogs.h"
 #include "exchange.h"
+#include "listcommands.h"
 #include "settings.h"
 #include "userfolders.h"
 #include "window.h"
@@ -26,6 +27,10 @@ const char USAGE[] =
     "       ruvelloconfig --export FILE         write all alarms and settings to FILE\n"
     "       ruvelloconfig --import FILE         replace all alarms and settings with FILE's\n"
     "       ruvelloconfig --import FILE --merge add FILE's alarms to yours (settings kept)\n"
+    "       ruvelloconfig --upcoming [DAYS]     list what is announced from now to DAYS days ahead (default 7, at most 366)\n"
+    "       ruvelloconfig --list                list every alarm, under the export's section headings\n"
+    "       ruvelloconfig --add \"LINE\"         add an alarm: \"YYYY-MM-DD HH:MM - message\", \"DD - message\" or \"MM-DD - message\"\n"
+    "       ruvelloconfig --remove \"LINE\"      remove the first alarm equal to LINE\n"
     "       ruvelloconfig --help                show this text\n"
     "Before an import changes anything, the current data is exported to the state\n"
     "folder as before-import-<date>-<time>.txt; importing that file undoes the import.\n";
@@ -196,6 +201,10 @@ int runcommandline(int argc, char** argv) {
         fputs(USAGE, stdout);
         return 0;
     }
+    if (argc <= 3 && strcmp(argv[1], "--upcoming") == 0) return commandupcoming(argc == 3 ? argv[2] : NULL);
+    if (argc == 2 && strcmp(argv[1], "--list") == 0) return commandlist();
+    if (argc == 3 && strcmp(argv[1], "--add") == 0) return commandadd(argv[2]);
+    if (argc == 3 && strcmp(argv[1], "--remove") == 0) return commandremove(argv[2]);
     if (argc == 3 && strcmp(argv[1], "--export") == 0) return commandexport(argv[2]);
     if (argc == 3 && strcmp(argv[1], "--import") == 0) return commandimport(argv[2], false);
     if (argc == 4 && strcmp(argv[1], "--import") == 0 && strcmp(argv[3], "--merge") == 0) {

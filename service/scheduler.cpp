@@ -3,6 +3,7 @@
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
+#include "duerules.h"
 #include "growable.h"
 #include "linereader.h"
 #include "lineset.h"
@@ -25,17 +26,6 @@ char* copyofline(const char* line) {
     char* copy = (char*)malloc(length + 1);
     if (copy != NULL) memcpy(copy, line, length + 1);
     return copy;
-}
-
-// The field of count characters from position start (0-based) read as a
-// decimal number by itself; the characters beyond the line's end are absent.
-int readfield(const char* line, int start, int count) {
-    char field[8];
-    size_t length = strnlen(line, start + count);
-    int used = 0;
-    for (size_t i = start; i < length; i++) field[used++] = line[i];
-    field[used] = '\0';
-    return readdecimal(field);
 }
 
 void writeconfigmessage() {
@@ -196,48 +186,6 @@ int announcesimple(schedulerstate* state, dueline* lines, int count, const char*
     return announced;
 }
 
-// The dates that the window of the current day and the next advance days
-// holds, worked out once for all lines of a list: a line is due when its date
-// is among them, which is what walking each line's window would find. days
-// marks the days of the month, dates the month and day pairs.
-struct windowdates {
-    bool days[32];
-    bool dates[13][32];
-};
-
-void markwindow(int year, int month, int day, int advance, windowdates* window) {
-    memset(window, 0, sizeof *window);
-    for (int offset = 0; offset <= advance; offset++) {
-        window->days[day] = true;
-        window->dates[month][day] = true;
-        addoneday(&year, &month, &day);
-    }
-}
-
-// Marks the dates from the given day up to the day before today: the days
-// that passed since the last day scanned, that day included.
-void markpassed(int year, int month, int day, int todayyear, int todaymonth, int today, windowdates* window) {
-    memset(window, 0, sizeof *window);
-    // The forward limit keeps the walk short; the bound only guards it.
-    for (int steps = 0; steps <= MOSTCATCHUPDAYS + 1; steps++) {
-        if (year == todayyear && month == todaymonth && day == today) return;
-        window->days[day] = true;
-        window->dates[month][day] = true;
-        addoneday(&year, &month, &day);
-    }
-}
-
-bool monthlydue(const char* line, const windowdates* window) {
-    int day = readfield(line, 0, 2);
-    return day >= 1 && day <= 31 && window->days[day];
-}
-
-bool annualdue(const char* line, const windowdates* window) {
-    int month = readfield(line, 0, 2);
-    int day = readfield(line, 3, 2);
-    return month >= 1 && month <= 12 && day >= 1 && day <= 31 && window->dates[month][day];
-}
-
 // What passed since the last day scanned, for the first cycle after a gap:
 // the dates that passed, and the lines seen on that last day (its own).
 struct passeddays {
@@ -249,7 +197,7 @@ struct passeddays {
 // day, each line whose date its window holds, and each line whose date
 // passed and that the last day scanned did not see. Gives the number announced.
 int scanlist(schedulerstate* state, int number, int advance,
-             bool (*isdue)(const char* line, const windowdates* window), const passeddays* passed,
+             bool (*isdue)(const char* line, const windowdates* window, calendardate* due), const passeddays* passed,
              notificationlauncher launcher) {
     windowdates window;
     markwindow(state->year, state->month, state->day, advance, &window);
@@ -259,8 +207,8 @@ int scanlist(schedulerstate* state, int number, int advance,
     FILE* file = opendatafile(number, path);
     startdatalines(&state->listreader, file);
     while (nextdataline(&state->listreader, line)) {
-        bool due = isdue(line, &window) ||
-                   (passed != NULL && isdue(line, &passed->dates) && !lineinset(&passed->seen, line));
+        bool due = isdue(line, &window, NULL) ||
+                   (passed != NULL && isdue(line, &passed->dates, NULL) && !lineinset(&passed->seen, line));
         if (!due || isnotified(state, line)) continue;
         if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
         announced++;

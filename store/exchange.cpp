@@ -66,6 +66,8 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
     return failed ? 1 : 0;
 }
 
+}  // namespace
+
 int readcurrentdata(alarmdata* data, char* failed) {
     for (int number = 0; number < DATAFILES; number++) {
         int kind = DATAFILETABLE[number].kind;
@@ -75,6 +77,8 @@ int readcurrentdata(alarmdata* data, char* failed) {
     failed[0] = '\0';
     return 0;
 }
+
+namespace {
 
 // The settings' section of an export of data.
 int composesettings(const alarmdata* data, textlines* out) {
@@ -468,6 +472,8 @@ int readdatalines(FILE* file, textlines* list) {
     }
     return datareadfailed(file) ? 1 : 0;
 }
+
+const char* listsection(int kind) { return LISTSECTIONS[kind]; }
 
 int exportdata(const char* path, int* counts, char* failed) {
     alarmdata data;

@@ -53,6 +53,13 @@ const char* lineat(const textlines* list, int index);  // line index, counted fr
 // 0: every data line of the open file is appended to list; 1: a read error or no memory.
 int readdatalines(FILE* file, textlines* list);
 
+// 0: data holds the settings and lists on disk now, read as the panel reads
+// them (a file that is not there holds nothing); 1: a file could not be read,
+// failed (PATHBUFSIZE bytes) then holds its path. Takes no lock.
+int readcurrentdata(alarmdata* data, char* failed);
+// The heading of a kind's section in an export: "[simple alarms]" and the others.
+const char* listsection(int kind);
+
 // Room for an export or import problem: a path of PATHBUFSIZE and the reason.
 const int PROBLEMBUFSIZE = 1024;
 

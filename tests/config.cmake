@@ -25,3 +25,8 @@ set_tests_properties(config_fatal_without_display PROPERTIES LABELS config)
 add_test(NAME config_end_to_end
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/config/e2e.sh ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/config-e2e)
 set_tests_properties(config_end_to_end PROPERTIES LABELS config RUN_SERIAL TRUE TIMEOUT 180)
+
+# The agenda against what the real service announces under a fake clock.
+add_test(NAME config_agenda_against_service
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/config/agenda.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(config_agenda_against_service PROPERTIES LABELS "faketime;e2e" TIMEOUT 180)

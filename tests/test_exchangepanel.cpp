@@ -6,6 +6,7 @@
 #include "alarmlists.h"
 #include "dialogs.h"
 #include "importexport.h"
+#include "listcommands.h"
 #include "settings.h"
 #include "window.h"
 
@@ -135,4 +136,52 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     EXPECT_EQ(6, monthly_day_adv->value());
     EXPECT_EQ((std::vector<std::string>{"21", "6"}), datalinesof(readwholefile(datafile("config.dat"))));
     EXPECT_EQ(std::vector<std::string>{"05 - rent"}, datalinesof(readwholefile(datafile("monthly_alerts.dat"))));
+}
+
+// The command line's --add, --remove and --list against an open panel: an
+// accepted line is appended as Create appends it (twice when given twice)
+// and the panel shows it at its next look at the disk; --remove takes the
+// first equal line only; every refusal names the panel's own reason, writes
+// nothing and gives status 1.
+TEST_F(PanelAndDisk, TheCommandLineChangesTheListsAnOpenPanelShows) {
+    std::string path = datafile("single_alerts.dat");
+    ASSERT_TRUE(writewholefile(path, "# by hand\n2031-01-01 10:00 - kept\n"));
+    initfiles();
+    const char* added = "2031-05-06 07:08 - jo@example \"q\"";
+    EXPECT_EQ(0, commandadd(added));
+    EXPECT_EQ(0, commandadd(added));
+    EXPECT_EQ(1, refreshalertlists());
+    EXPECT_EQ((std::vector<std::string>{"2031-01-01 10:00 - kept", added, added}), browserlines(single_browser));
+    EXPECT_EQ(listfilebytes("data file for simple alarms", {"2031-01-01 10:00 - kept", added, added}),
+              masktimestamp(readwholefile(path)));
+    EXPECT_EQ(0, commandremove(added));
+    EXPECT_EQ((std::vector<std::string>{"2031-01-01 10:00 - kept", added}), datalinesof(readwholefile(path)));
+
+    std::string before = readwholefile(path);
+    const std::pair<std::string, std::string> refused[] = {
+        {"2031-01-01 10:00 - ", "Cannot create a new alert. The message is empty."},
+        {"05 - " + std::string(507, 'x'), "Cannot create a new alert. The message is too long."},
+        {"02-30 - no such day", "Cannot create a new alert. The date does not exist."},
+        {"2030-02-29 10:00 - not a leap year", "Cannot create a new alert. The date does not exist."},
+        {"2001-01-01 10:00 - long ago", "Cannot create a new alert for the past.\nPlease provide a future time."},
+        {"2031-01-01 10:00 - two\nlines", "is no alarm line: give a simple alarm \"YYYY-MM-DD HH:MM - message\""},
+        {"24.12. - no layout", "is no alarm line"},
+    };
+    for (const auto& refusal : refused) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(1, commandadd(refusal.first.c_str())) << refusal.first;
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, said.find(refusal.second)) << refusal.first << ": " << said;
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(1, commandremove("2031-01-01 10:00 - not there"));
+    EXPECT_EQ("no such alarm\n", testing::internal::GetCapturedStderr());
+    EXPECT_EQ(before, readwholefile(path));
+
+    ASSERT_TRUE(writewholefile(datafile("annual_alerts.dat"), "12-24 - tree\n# note\n01-15 - car\n"));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, commandlist());
+    EXPECT_EQ("[simple alarms]\n2031-01-01 10:00 - kept\n" + std::string(added) +
+                  "\n[monthly alarms]\n[annual alarms]\n12-24 - tree\n01-15 - car\n",
+              testing::internal::GetCapturedStdout());
 }

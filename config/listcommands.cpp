@@ -1,0 +1,294 @@
+#include "listcommands.h"
+
+#include "calendar.h"
+#include "configfile.h"
+#include "datafiles.h"
+#include "dialogs.h"
+#include "duerules.h"
+#include "exchange.h"
+#include "fileformats.h"
+#include "instancelock.h"
+#include "lineset.h"
+#include "newalarm.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Standard output is written in large pieces: an agenda of a year over long
+// lists runs to many thousand lines.
+const size_t OUTPUTBUFSIZE = 1 << 16;
+
+// Reads the list file at path into lines; a file that is not there holds
+// none. 0, or 1 when it cannot be read.
+int readlist(const char* path, textlines* lines) {
+    FILE* file = openforreading(path);
+    if (file == NULL) return errno == ENOENT ? 0 : 1;
+    int failed = readdatalines(file, lines);
+    fclose(file);
+    return failed;
+}
+
+void freelines(textlines* lines) {
+    free(lines->bytes);
+    free(lines->starts);
+    *lines = textlines();
+}
+
+// Every list's lines into data. 0, or 1 after the unreadable file's error on standard error.
+int readlists(alarmdata* data) {
+    char failed[PATHBUFSIZE];
+    if (readcurrentdata(data, failed) == 0) return 0;
+    printfilefatalerror(failed);
+    fputc('\n', stderr);
+    return 1;
+}
+
+// The two advance values as the service reads them, which decide what it
+// announces. 0, or 1 after the file's error on standard error.
+int readservicesettings(advancevalues* settings) {
+    char path[PATHBUFSIZE];
+    settings->annual = DEFAULTANNUALADVANCE;
+    settings->monthly = DEFAULTMONTHLYADVANCE;
+    bool failed = getconfigfilename(path) != 0;
+    FILE* file = failed ? NULL : openforreading(path);
+    if (file != NULL) {
+        readserviceconfig(settings, filedatalines, file);
+        failed = datareadfailed(file);
+        fclose(file);
+    } else if (!failed) {
+        failed = errno != ENOENT;
+    }
+    if (!failed) return 0;
+    printfilefatalerror(path);
+    fputc('\n', stderr);
+    return 1;
+}
+
+// The name of a kind's list, as its section heading gives it without the brackets.
+void listname(int kind, char* name, int size) {
+    const char* section = listsection(kind);
+    snprintf(name, (size_t)size, "%.*s", (int)strlen(section) - 2, section + 1);
+}
+
+// A simple line and the minute the service announces it in.
+struct simpleentry {
+    const char* line;
+    char minute[MINUTEBUFSIZE];
+};
+
+void printdate(int year, int month, int day, const char* line) { printf("%04d-%02d-%02d\t%s\n", year, month, day, line); }
+
+// The monthly or annual lines of list that the service announces on that
+// day, each once however often it stands there (seen holds the day's).
+// Gives 1 when memory for the day's memory ran out.
+int printdaylist(const textlines* list, const windowdates* window, bool monthly, int year, int month, int day,
+                 lineset* seen) {
+    for (int i = 0; i < list->count; i++) {
+        const char* line = lineat(list, i);
+        bool due = monthly ? monthlydue(line, window, NULL) : annualdue(line, window, NULL);
+        if (!due || lineinset(seen, line)) continue;
+        if (addlinetoset(seen, line) != 0) return 1;
+        printdate(year, month, day, line);
+    }
+    return 0;
+}
+
+// The changes that --add and --remove make to a list's lines.
+typedef int (*listchange)(textlines* lines, const char* line);
+
+int appendline(textlines* lines, const char* line) { return addline(lines, line) != 0 ? 1 : 0; }
+
+// Removes the first line equal to line; 2 when there is none.
+int removeline(textlines* lines, const char* line) {
+    for (int i = 0; i < lines->count; i++) {
+        if (strcmp(lineat(lines, i), line) != 0) continue;
+        memmove(&lines->starts[i], &lines->starts[i + 1], sizeof(size_t) * (size_t)(lines->count - i - 1));
+        lines->count--;
+        return 0;
+    }
+    return 2;
+}
+
+const char* textlinesline(int index, void* context) { return lineat((const textlines*)context, index); }
+
+// Applies change to the list of kind as it is on disk, under the data files'
+// lock, and writes the list at once. 0 done, 1 failed (said on standard
+// error), 2 when change found nothing to do (nothing written).
+int changelistfile(int kind, listchange change, const char* line) {
+    int number = datafileofkind(kind);
+    char path[PATHBUFSIZE];
+    if (getdatafilename(path, number) != 0) {
+        printfilefatalerror(path);
+        fputc('\n', stderr);
+        return 1;
+    }
+    datalock lock;
+    if (lockdatafiles(&lock) != 0) {
+        fputs("ruvelloconfig: nothing was changed: another Ruvello program kept the data files busy. Please try again.\n",
+              stderr);
+        return 1;
+    }
+    textlines lines = {};
+    int result = readlist(path, &lines);
+    if (result == 0) {
+        result = change(&lines, line);
+        if (result == 0 && writealertlistfile(path, DATAFILETABLE[number].description, textlinesline, lines.count, &lines) != 0) result = 1;
+    }
+    unlockdatafiles(&lock);
+    freelines(&lines);
+    if (result == 1) {
+        printfilefatalerror(path);
+        fputc('\n', stderr);
+    }
+    return result;
+}
+
+// The kind of a line given to --add or --remove, or -1 after saying why it has none.
+int kindofargument(const char* line) {
+    int kind = newalarmkind(line);
+    if (kind < 0) {
+        fprintf(stderr, "ruvelloconfig: \"%s\" is no alarm line: give %s on one line\n", line, LAYOUTSDESCRIPTION);
+    }
+    return kind;
+}
+
+}  // namespace
+
+int commandupcoming(const char* daystext) {
+    int days = DEFAULTUPCOMINGDAYS;
+    if (daystext != NULL) {
+        // Only plain digits: no sign, no blanks, nothing after them.
+        size_t length = strlen(daystext);
+        if (length == 0 || length > 3 || strspn(daystext, "0123456789") != length || atoi(daystext) > MOSTUPCOMINGDAYS) {
+            fprintf(stderr, "ruvelloconfig: --upcoming takes a number of days from 0 to %d, not \"%s\"\n",
+                    MOSTUPCOMINGDAYS, daystext);
+            return 1;
+        }
+        days = atoi(daystext);
+    }
+    alarmdata data;
+    initalarmdata(&data);
+    advancevalues settings;
+    if (readservicesettings(&settings) != 0 || readlists(&data) != 0) {
+        freealarmdata(&data);
+        return 1;
+    }
+    static char output[OUTPUTBUFSIZE];
+    setvbuf(stdout, output, _IOFBF, sizeof output);
+    int year, month, day;
+    char now[STAMPBUFSIZE];
+    getdateandstamp(&year, &month, &day, now);
+
+    // The simple lines from the current minute on, in the order the service
+    // announces them: by minute, lines of one minute in file order.
+    const textlines* simple = &data.lists[KINDSINGLE];
+    simpleentry* entries = (simpleentry*)malloc(sizeof(simpleentry) * (size_t)(simple->count + 1));
+    if (entries == NULL) {
+        fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
+        freealarmdata(&data);
+        return 1;
+    }
+    int entrycount = 0;
+    for (int i = 0; i < simple->count; i++) {
+        const char* line = lineat(simple, i);
+        if (!isrealstamp(line)) continue;
+        simpleentry* entry = &entries[entrycount];
+        announcedminute(line, entry->minute);
+        if (strncmp(entry->minute, now, STAMPLEN) < 0) continue;
+        entry->line = line;
+        entrycount++;
+    }
+    std::stable_sort(entries, entries + entrycount,
+                     [](const simpleentry& a, const simpleentry& b) { return strcmp(a.minute, b.minute) < 0; });
+
+    int next = 0;
+    int failed = 0;
+    lineset seen = LINESETEMPTY;
+    for (int offset = 0; offset <= days && failed == 0; offset++) {
+        char date[STAMPBUFSIZE];
+        snprintf(date, sizeof date, "%04d-%02d-%02d", year % 10000, month, day);
+        // The day's first cycle: the monthly, then the annual list, one memory for both.
+        windowdates window;
+        freelineset(&seen);
+        markwindow(year, month, day, settings.monthly, &window);
+        failed = printdaylist(&data.lists[KINDMONTHLY], &window, true, year, month, day, &seen);
+        markwindow(year, month, day, settings.annual, &window);
+        if (failed == 0) failed = printdaylist(&data.lists[KINDANNUAL], &window, false, year, month, day, &seen);
+        // Then the simple alarms of the day, each in its minute.
+        while (next < entrycount && strncmp(entries[next].minute, date, 10) < 0) next++;
+        for (; next < entrycount && strncmp(entries[next].minute, date, 10) == 0; next++) {
+            printf("%s\t%s\n", entries[next].minute, entries[next].line);
+        }
+        addoneday(&year, &month, &day);
+    }
+    free(entries);
+    freelineset(&seen);
+    freealarmdata(&data);
+    if (failed != 0) {
+        fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
+        return 1;
+    }
+    int status = fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
+    if (status != 0) fputs("ruvelloconfig: the agenda could not be written to standard output\n", stderr);
+    return status;
+}
+
+int commandlist() {
+    alarmdata data;
+    initalarmdata(&data);
+    if (readlists(&data) != 0) {
+        freealarmdata(&data);
+        return 1;
+    }
+    static char output[OUTPUTBUFSIZE];
+    setvbuf(stdout, output, _IOFBF, sizeof output);
+    // The lists in the export's order, which is the table's.
+    for (int number = 0; number < DATAFILES; number++) {
+        int kind = DATAFILETABLE[number].kind;
+        if (kind == KINDSETTINGS) continue;
+        printf("%s\n", listsection(kind));
+        const textlines* lines = &data.lists[kind];
+        for (int i = 0; i < lines->count; i++) printf("%s\n", lineat(lines, i));
+    }
+    freealarmdata(&data);
+    int status = fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
+    if (status != 0) fputs("ruvelloconfig: the lists could not be written to standard output\n", stderr);
+    return status;
+}
+
+int commandadd(const char* line) {
+    int kind = kindofargument(line);
+    if (kind < 0) return 1;
+    char now[STAMPBUFSIZE];
+    gettimestamp(now);
+    const char* refusal = checknewalarm(kind, line, now);
+    if (refusal != NULL) {
+        fprintf(stderr, "%s\n", refusal);
+        return 1;
+    }
+    if (changelistfile(kind, appendline, line) != 0) return 1;
+    char name[LINEBUFSIZE];
+    listname(kind, name, sizeof name);
+    fprintf(stderr, "Added to the %s: %s\n", name, line);
+    return 0;
+}
+
+int commandremove(const char* line) {
+    int kind = kindofargument(line);
+    if (kind < 0) return 1;
+    int result = changelistfile(kind, removeline, line);
+    if (result == 2) {
+        fputs("no such alarm\n", stderr);
+        return 1;
+    }
+    if (result != 0) return 1;
+    char name[LINEBUFSIZE];
+    listname(kind, name, sizeof name);
+    fprintf(stderr, "Removed from the %s: %s\n", name, line);
+    return 0;
+}
