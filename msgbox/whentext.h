@@ -9,7 +9,7 @@
 // now's has the year after the month. Names are English whatever the locale.
 //
 // The service hands the box the minute it announces in the environment
-// variable DUEVARIABLE ("YYYY-MM-DD HH:MM"; a date's with 00:00). Without it,
+// variable DUEVARIABLE (alarmlines.h: "YYYY-MM-DD HH:MM"; a date's with 00:00). Without it,
 // or when it is no such minute, the line alone decides: a simple line by its
 // minute, a monthly or annual line by its date ahead within the longest
 // advance the service allows, else by the date of it that passed.
@@ -23,8 +23,6 @@
 
 // Room for any when-text.
 const int WHENBUFSIZE = 96;
-// The environment variable that holds the announced minute.
-const char DUEVARIABLE[] = "RUVELLO_DUE";
 
 // 0: text holds when line is due, seen at now; due is the announced minute or
 // NULL. 1: the line follows no layout, so no date is guessed (text empty).

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <spawn.h>
 #include <unistd.h>
@@ -22,7 +23,7 @@ namespace {
 // succeeded, which glibc's posix_spawn reports as its own result. The child
 // gets default handling for every signal and an empty signal mask, whatever
 // the service ignores or blocks.
-bool spawnwithargument(const char* path, bool searchpath, const char* argument) {
+bool spawnwithargument(const char* path, bool searchpath, const char* argument, char* const* environment) {
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0) return false;
     sigset_t all;
@@ -38,8 +39,8 @@ bool spawnwithargument(const char* path, bool searchpath, const char* argument) 
         name = name == NULL ? path : name + 1;
         char* arguments[3] = {const_cast<char*>(name), const_cast<char*>(argument), NULL};
         pid_t child;
-        if (searchpath) result = posix_spawnp(&child, path, NULL, &attributes, arguments, environ);
-        else result = posix_spawn(&child, path, NULL, &attributes, arguments, environ);
+        if (searchpath) result = posix_spawnp(&child, path, NULL, &attributes, arguments, environment);
+        else result = posix_spawn(&child, path, NULL, &attributes, arguments, environment);
     }
     posix_spawnattr_destroy(&attributes);
     return result == 0;
@@ -54,14 +55,34 @@ void preparelaunching() {
     signal(SIGCHLD, SIG_IGN);
 }
 
-bool startprogram(const char* folder, const char* name, const char* argument) {
+bool startprogram(const char* folder, const char* name, const char* argument, const char* setting) {
+    // The environment is the service's own, with setting in place of any
+    // value of its name that the service inherited itself.
+    char** environment = environ;
+    if (setting != NULL) {
+        const char* equals = strchr(setting, '=');
+        size_t namelength = equals != NULL ? (size_t)(equals - setting) + 1 : strlen(setting);
+        int count = 0;
+        while (environ[count] != NULL) count++;
+        environment = (char**)malloc(sizeof(char*) * (size_t)(count + 2));
+        if (environment == NULL) return false;
+        int used = 0;
+        for (int i = 0; i < count; i++) {
+            if (strncmp(environ[i], setting, namelength) != 0) environment[used++] = environ[i];
+        }
+        environment[used++] = const_cast<char*>(setting);
+        environment[used] = NULL;
+    }
+    bool started = false;
     if (folder != NULL && folder[0] != '\0') {
         char path[PROGRAMPATHSIZE];
         int written = snprintf(path, sizeof path, "%s%c%s", folder, FOLDERSEPARATOR, name);
         bool fits = written > 0 && written < (int)sizeof path;
-        if (fits && spawnwithargument(path, false, argument)) return true;
+        started = fits && spawnwithargument(path, false, argument, environment);
     }
-    return spawnwithargument(name, true, argument);
+    if (!started) started = spawnwithargument(name, true, argument, environment);
+    if (environment != environ) free(environment);
+    return started;
 }
 
 bool ownfolder(char* folder, int size) {

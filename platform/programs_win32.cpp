@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -46,7 +47,22 @@ bool fileisthere(const char* path) {
 // Windows keeps no zombies: a started program that ends is gone.
 void preparelaunching() {}
 
-bool startprogram(const char* folder, const char* name, const char* argument) {
+bool startprogram(const char* folder, const char* name, const char* argument, const char* setting) {
+    // The shell gives the started program the service's own environment:
+    // setting goes there first (each start replaces the one before).
+    if (setting != NULL) {
+        char variable[ARGUMENTBUFSIZE];
+        int written = snprintf(variable, sizeof variable, "%s", setting);
+        char* equals = written > 0 && written < (int)sizeof variable ? strchr(variable, '=') : NULL;
+        if (equals == NULL) return false;
+        *equals = '\0';
+        wchar_t widename[ARGUMENTBUFSIZE];
+        wchar_t widevalue[ARGUMENTBUFSIZE];
+        if (towide(variable, widename, ARGUMENTBUFSIZE) != 0 || towide(equals + 1, widevalue, ARGUMENTBUFSIZE) != 0 ||
+            !SetEnvironmentVariableW(widename, widevalue)) {
+            return false;
+        }
+    }
     if (folder != NULL && folder[0] != '\0') {
         char path[PROGRAMPATHSIZE];
         int written = snprintf(path, sizeof path, "%s%c%s", folder, FOLDERSEPARATOR, name);

@@ -17,6 +17,11 @@
 
 #include "datafiles.h"
 
+// The environment variable in which the service hands the message box the
+// minute it announces ("YYYY-MM-DD HH:MM": a simple or weekly alarm's minute,
+// a monthly or annual alarm's date with 00:00).
+const char DUEVARIABLE[] = "RUVELLO_DUE";
+
 // A minute of the local clock; a date alone has hour and minute 0.
 struct localminute {
     int year;
