@@ -17,7 +17,7 @@ namespace {
 const int DEFAULTRUNS = 5;
 long launched = 0;
 
-bool countinglauncher(const char*) {
+bool countinglauncher(const char*, const char*) {
     launched++;
     return true;
 }

@@ -35,7 +35,7 @@ long launched = 0;
 // One service's state, made fresh before each measured first cycle.
 schedulerstate state;
 
-bool countinglauncher(const char*) {
+bool countinglauncher(const char*, const char*) {
     launched++;
     return true;
 }

@@ -36,7 +36,7 @@ std::vector<std::string> launched;
 // One service for the whole run, made fresh for each input.
 schedulerstate state;
 
-bool recordlaunch(const char* line) {
+bool recordlaunch(const char* line, const char*) {
     launched.push_back(line);
     return true;
 }

@@ -30,7 +30,7 @@ void preparelaunching();  // started programs leave no zombies behind
 // Starts folder/name, or else name searched on PATH, with one argument; true
 // when it started. setting, when not NULL, is one "NAME=value" that the
 // started program finds in its environment beside everything it inherits.
-bool startprogram(const char* folder, const char* name, const char* argument, const char* setting = NULL);
+bool startprogram(const char* folder, const char* name, const char* argument, const char* setting = nullptr);
 bool ownfolder(char* folder, int size);  // true: folder holds the running executable's folder, without its closing separator
 void ignorefilesizesignal();  // a file-size limit makes a write fail instead of ending the process
 // The program's arguments in UTF-8, as the user typed them: argc and argv as

@@ -1,5 +1,7 @@
 #include "notification.h"
 
+#include "alarmlines.h"
+#include "calendar.h"
 #include "desktop.h"
 
 #include <cstdlib>
@@ -40,15 +42,20 @@ int makenotificationargument(const char* line, char* argument, int size) {
     return 0;
 }
 
-bool launchnotification(const char* line) {
+bool launchnotification(const char* line, const char* due) {
     char argument[ARGUMENTBUFSIZE];
     if (makenotificationargument(line, argument, sizeof argument) != 0) return false;
+    // The box is told which minute it announces, which the line alone cannot
+    // say for an alarm announced in advance or caught up.
+    char setting[STAMPBUFSIZE + sizeof DUEVARIABLE];
+    int written = snprintf(setting, sizeof setting, "%s=%.16s", DUEVARIABLE, due);
+    if (written < 0 || written >= (int)sizeof setting) return false;
     // The copy beside the service comes first, so a build or an installation
     // uses its own message box whatever the search path holds; the service may
     // have been started from any working folder.
     char folder[PROGRAMPATHSIZE];
     if (!ownfolder(folder, sizeof folder)) folder[0] = '\0';
-    return startprogram(folder, MSGBOXPROGRAM, argument);
+    return startprogram(folder, MSGBOXPROGRAM, argument, setting);
 }
 
 int makefileerrormessage(const char* path, char* message, int size) {

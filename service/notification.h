@@ -26,7 +26,8 @@ const int MESSAGEBUFSIZE = ERRORTEXTBUFSIZE;
 
 extern const char OUTOFMEMORYMESSAGE[];     // a copy for the day's memory could not be made
 
-bool launchnotification(const char* line);                         // true when ruvellomsgbox was started for line
+// true when ruvellomsgbox was started for line, with due (the minute announced) in its environment
+bool launchnotification(const char* line, const char* due);
 int makenotificationargument(const char* line, char* argument, int size);       // 0: argument holds line, '"' turned to '*'; 1: too long
 // 0: argument holds line as one quoted command-line argument that the C runtime's
 // rules (and CommandLineToArgvW) read back as line with '"' turned to '*'; 1: too long.

@@ -177,7 +177,9 @@ int announcesimple(schedulerstate* state, dueline* lines, int count, const char*
                 continue;
             }
         }
-        if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, NULL);
+        char due[STAMPBUFSIZE];
+        keepstamp(due, line);
+        if (!launcher(line, due)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, NULL);
         announced++;
         if (isrealstamp(line) && stampminutes(line) >= oldestkept && keepsimpleline(state, line, 1) != 0) {
             fatalerrorandexit(OUTOFMEMORYMESSAGE, NULL);
@@ -207,10 +209,13 @@ int scanlist(schedulerstate* state, int number, int advance,
     FILE* file = opendatafile(number, path);
     startdatalines(&state->listreader, file);
     while (nextdataline(&state->listreader, line)) {
-        bool due = isdue(line, &window, NULL) ||
-                   (passed != NULL && isdue(line, &passed->dates, NULL) && !lineinset(&passed->seen, line));
+        calendardate date;
+        bool due = isdue(line, &window, &date) ||
+                   (passed != NULL && isdue(line, &passed->dates, &date) && !lineinset(&passed->seen, line));
         if (!due || isnotified(state, line)) continue;
-        if (!launcher(line)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
+        char dueminute[STAMPBUFSIZE];
+        snprintf(dueminute, sizeof dueminute, "%04d-%02d-%02d 00:00", date.year % 10000, date.month, date.day);
+        if (!launcher(line, dueminute)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, file);
         announced++;
         // The copy is kept exactly as read, before the launcher's quote change.
         if (addlinetoset(&state->notified, line) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);

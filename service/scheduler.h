@@ -29,8 +29,11 @@
 #include <cstdint>
 #include <cstdio>
 
-// Starts the notification for one alarm line; true when it was started.
-typedef bool (*notificationlauncher)(const char* line);
+// Starts the notification for one alarm line; true when it was started. due
+// is the minute announced, "YYYY-MM-DD HH:MM": a simple alarm's own minute, a
+// monthly or annual alarm's date (the one in the window, or the one that
+// passed for an alarm caught up) with 00:00.
+typedef bool (*notificationlauncher)(const char* line, const char* due);
 
 // The configuration message, written to standard error without a line end.
 extern const char CONFIGMESSAGE[];

@@ -140,6 +140,21 @@ TEST_F(Launch, ProgramBesideComesFirstThenPathAndTheArgumentArrivesWhole) {
     EXPECT_FALSE(fileexists(home.home() + "/ruvellomsgbox"));
 }
 
+// The minute announced reaches the box in its environment, in place of any
+// value the service itself inherited.
+TEST_F(Launch, TheSettingGivenReachesTheStartedProgramsEnvironmentOnce) {
+    std::string beside = makescratchfolder();
+    std::string log = home.home() + "/log";
+    ASSERT_TRUE(writewholefile(beside + "/ruvellomsgbox",
+                               "#!/bin/bash\nprintf '%s|%s\\n' \"$1\" \"$(env | grep '^RUVELLO_DUE=')\" >> '" + log + "'\n"));
+    ASSERT_EQ(0, chmod((beside + "/ruvellomsgbox").c_str(), 0755));
+    setenv("RUVELLO_DUE", "stale", 1);
+    bool started = startprogram(beside.c_str(), "ruvellomsgbox", "x", "RUVELLO_DUE=2026-05-17 00:00");
+    unsetenv("RUVELLO_DUE");
+    ASSERT_TRUE(started);
+    EXPECT_EQ("x|RUVELLO_DUE=2026-05-17 00:00\n", waitforlog(log, 1));
+}
+
 TEST_F(Launch, StartedProgramGetsDefaultSignalsWhateverTheServiceIgnoresOrBlocks) {
     std::string beside = makescratchfolder();
     std::string log = home.home() + "/log";
@@ -165,7 +180,7 @@ TEST_F(Launch, StartedProgramGetsDefaultSignalsWhateverTheServiceIgnoresOrBlocks
 TEST_F(Launch, FailsWhenTheProgramCannotBeStartedAnywhere) {
     if (getenv("RUVELLO_LAUNCH_FROM_COPY") != NULL) {
         // Run as the copy below: nothing beside it and nothing on the path is a program.
-        EXPECT_FALSE(launchnotification("x"));
+        EXPECT_FALSE(launchnotification("x", "2026-05-17 00:00"));
         return;
     }
     std::string empty = makescratchfolder();

@@ -31,15 +31,18 @@ namespace {
 
 std::vector<std::string> announced;
 
-bool recordinglauncher(const char* line) {
+std::vector<std::string> dues;
+
+bool recordinglauncher(const char* line, const char* due) {
     announced.push_back(line);
+    dues.push_back(due);
     return true;
 }
 
 #ifndef _WIN32
-bool failinglauncher(const char*) { return false; }
+bool failinglauncher(const char*, const char*) { return false; }
 
-bool quietlauncher(const char*) { return true; }
+bool quietlauncher(const char*, const char*) { return true; }
 #endif
 
 // A fresh data folder with the four files, and the scheduler as at start-up.
@@ -72,6 +75,7 @@ protected:
     // stamp itself or at utc; what it announced.
     std::vector<std::string> cycle(const std::string& stamp, const std::string& utc = "") {
         announced.clear();
+        dues.clear();
         long long seconds = stampminutes((utc.empty() ? stamp : utc).c_str()) * 60;
         saverequested = runcycle(&state, atoi(stamp.substr(0, 4).c_str()), atoi(stamp.substr(5, 2).c_str()),
                                  atoi(stamp.substr(8, 2).c_str()), stamp.c_str(), seconds, recordinglauncher);
@@ -112,6 +116,7 @@ TEST_F(Scheduler, SimpleAlarmIsAnnouncedInItsOwnMinuteOnce) {
     write("single_alerts.dat", "# alert list\n2026-03-07 09:05 - dentist\n2026-03-07 09:0\n");
     EXPECT_EQ(none, cycle("2026-03-07 09:04"));
     EXPECT_EQ(std::vector<std::string>{"2026-03-07 09:05 - dentist"}, cycle("2026-03-07 09:05"));
+    EXPECT_EQ(std::vector<std::string>{"2026-03-07 09:05"}, dues);
     EXPECT_EQ(none, cycle("2026-03-07 09:06"));
     EXPECT_EQ(none, cycle("2026-03-08 09:05"));
 }
@@ -132,6 +137,8 @@ TEST_F(Scheduler, AnnualWindowCrossesTheYearEnd) {
     config(7, 3);
     write("annual_alerts.dat", "01-03 - party\n01-05 - too far\n");
     EXPECT_EQ(std::vector<std::string>{"01-03 - party"}, cycle("2026-12-28 10:00"));
+    // The message box is told the date it announces: in the next year.
+    EXPECT_EQ(std::vector<std::string>{"2027-01-03 00:00"}, dues);
 }
 
 TEST_F(Scheduler, LeapDayIsAnnouncedOnlyInLeapYears) {
@@ -314,6 +321,9 @@ TEST_F(Scheduler, MonthlyAndAnnualDatesPassedOverAreAnnouncedOnceUnlessTheLastDa
     // Four days asleep; the monthly window of the 14th holds the 14th and 15th.
     EXPECT_EQ((std::vector<std::string>{"12 - passed", "14 - passed and due", "04-13 - passed", "04-16 - due"}),
               cycle("2026-04-14 08:00", "2026-04-14 06:00"));
+    // A line caught up is told the date that passed, one in its window that date.
+    EXPECT_EQ((std::vector<std::string>{"2026-04-12 00:00", "2026-04-14 00:00", "2026-04-13 00:00", "2026-04-16 00:00"}),
+              dues);
     EXPECT_TRUE(saverequested);
     EXPECT_EQ(none, cycle("2026-04-14 08:01", "2026-04-14 06:01"));
     EXPECT_FALSE(saverequested);

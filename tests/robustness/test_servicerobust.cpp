@@ -33,7 +33,7 @@ namespace {
 
 std::vector<std::string> launchedlines;
 
-bool recordline(const char* line) {
+bool recordline(const char* line, const char*) {
     launchedlines.push_back(line);
     return true;
 }
