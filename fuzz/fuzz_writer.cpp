@@ -54,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FILE* file = fopen(path.c_str(), "r");
     fuzzcheck(file != NULL);
     checkdatalines(filedatalines, file, file, list);
-    fuzzcheck(access((path + ".tmp").c_str(), F_OK) != 0);
+    fuzzcheck(access((path + "." + std::to_string(getpid()) + ".tmp").c_str(), F_OK) != 0);
     return 0;
 }

@@ -23,15 +23,19 @@
 
 extern const char LINEEND[];        // "\n"; "\r\n" on Windows
 extern const char FOLDERSEPARATOR;  // '/'; '\' on Windows
-// The suffix of the temporary file the writer puts beside its target.
+// The suffix of the temporary file the writer puts beside its target, after
+// the number of the writing process: "<target>.<number>.tmp".
 const char TEMPSUFFIX[] = ".tmp";
+// Room for the process number and its dot in a temporary file's name.
+const int PROCESSNUMBERROOM = 24;
 // Room for any path the writer works on: the system's own limit, but never
-// less than a data path and the temporary suffix. Windows' PATH_MAX would
+// less than a data path and the temporary file's suffixes. Windows' PATH_MAX would
 // refuse a path whose letters take more UTF-8 bytes than its limit counts characters.
-const int TARGETBUFSIZE =
-    PATH_MAX > PATHBUFSIZE + (int)sizeof TEMPSUFFIX ? PATH_MAX : PATHBUFSIZE + (int)sizeof TEMPSUFFIX;
+const int TEMPORARYROOM = PATHBUFSIZE + PROCESSNUMBERROOM + (int)sizeof TEMPSUFFIX;
+const int TARGETBUFSIZE = PATH_MAX > TEMPORARYROOM ? PATH_MAX : TEMPORARYROOM;
 
 FILE* openregularfile(const char* path);   // open for reading; NULL when it cannot be opened or is no regular file
+unsigned long processnumber();             // this process's number, which no other running process has
 int createexclusive(const char* path);     // 0 created empty; EEXIST when something stands there; another errno value on other failures
 void makefileprivate(const char* path);    // only its owner may read and write it (nothing on Windows)
 int makefolderprivate(const char* folder);  // 0: only its owner may enter it now (always 0 on Windows); 1 failed

@@ -97,6 +97,8 @@ int followlinks(char* target, int targetsize) {
     return 1;
 }
 
+unsigned long processnumber() { return (unsigned long)getpid(); }
+
 int opentemporary(const char* temporary) {
     int fd = open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 && fchmod(fd, 0600) != 0) {

@@ -91,6 +91,8 @@ char* lastseparator(char* path) {
 // A data path names its file itself.
 int followlinks(char*, int) { return 0; }
 
+unsigned long processnumber() { return (unsigned long)GetCurrentProcessId(); }
+
 int opentemporary(const char* temporary) {
     return openutf8file(temporary, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }

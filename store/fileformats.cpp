@@ -106,12 +106,15 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     } else if (resolvetarget(path, target, sizeof target) != 0) {
         return 1;
     }
-    int written = snprintf(temporary, sizeof temporary, "%s%s", target, TEMPSUFFIX);
+    // Each writing process has a temporary file of its own: two programs that
+    // save the same list at one moment (a panel and a message box, or many
+    // boxes) never write into one file, and each puts a whole file in place.
+    int written = snprintf(temporary, sizeof temporary, "%s.%lu%s", target, processnumber(), TEMPSUFFIX);
     if (written < 0 || written >= (int)sizeof temporary) return 1;
 
-    static outfile out;  // large buffer; one writer runs at a time
+    static outfile out;  // large buffer; one writer runs at a time in a process
     // The temporary file is opened emptied, only for its owner. One left
-    // behind by a writer that was killed is reused here, so none ever pile up.
+    // behind by a killed writer of the same process number is reused here.
     out.fd = opentemporary(temporary);
     if (out.fd < 0) return 1;
     out.used = 0;

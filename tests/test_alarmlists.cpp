@@ -340,7 +340,7 @@ TEST_F(Lists, FileThatCannotBeWrittenEndsWithTheFatalMessageAndKeepsTheOldFile) 
     std::string before = readwholefile(path);
     ASSERT_NE(before, "");
     // The writer's temporary file cannot be made where a folder stands.
-    mkdir((path + ".tmp").c_str(), 0700);
+    mkdir(owntemporary(path).c_str(), 0700);
     answerdialogsonstderr();
     std::string text = "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
     std::string shown = "FATAL ERROR\nCannot create or access the following file\n   \"" + home->home() +

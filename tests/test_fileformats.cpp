@@ -149,10 +149,57 @@ TEST(Writer, ALeftoverTemporaryFileIsReusedAndGone) {
     std::string folder = home.home() + "/data";
     ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
     std::string path = folder + "/config.dat";
-    ASSERT_TRUE(writewholefile(path + ".tmp", std::string(100000, 'z')));
+    ASSERT_TRUE(writewholefile(owntemporary(path), std::string(100000, 'z')));
     ASSERT_EQ(0, writeconfigfile(path.c_str(), 12, 4));
     EXPECT_EQ(std::vector<std::string>{"config.dat"}, folderentries(folder));
     EXPECT_NE(std::string::npos, readwholefile(path).find("\n12\n\n# monthly alarms advance\n4\n"));
+}
+
+// Two programs that replace the same list at the same moments, without the
+// data files' lock (a panel saves all the same when it cannot have it): each
+// writes a temporary file of its own, so the list is always one of the two
+// whole lists, never a mixture or a cut one.
+TEST(Writer, WritersAtTheSameMomentNeverMixTheirBytes) {
+    scratchhome home;
+    std::string path = home.home() + "/single_alerts.dat";
+    const int LINES = 3000;
+    const int ROUNDS = 60;
+    pid_t writers[2];
+    for (int writer = 0; writer < 2; writer++) {
+        writers[writer] = fork();
+        ASSERT_GE(writers[writer], 0);
+        if (writers[writer] != 0) continue;
+        std::vector<std::string> lines(LINES, "2031-01-01 10:00 - written by " + std::string(writer == 0 ? "one" : "two"));
+        for (int round = 0; round < ROUNDS; round++) {
+            if (writealertlistfile(path.c_str(), "data file for simple alarms", vectorline, LINES, &lines) != 0) _exit(1);
+        }
+        _exit(0);
+    }
+    int wholefiles = 0;
+    int statuses[2] = {-1, -1};
+    bool running = true;
+    while (running) {
+        std::string bytes = readwholefile(path);
+        if (!bytes.empty()) {
+            size_t ones = 0, twos = 0;
+            for (size_t at = bytes.find(" - written by "); at != std::string::npos; at = bytes.find(" - written by ", at + 1)) {
+                (bytes.compare(at + 14, 3, "one") == 0 ? ones : twos)++;
+            }
+            ASSERT_TRUE((ones == (size_t)LINES && twos == 0) || (twos == (size_t)LINES && ones == 0))
+                << ones << " lines of one and " << twos << " of two";
+            wholefiles++;
+        }
+        running = false;
+        for (int writer = 0; writer < 2; writer++) {
+            if (statuses[writer] == -1 && waitpid(writers[writer], &statuses[writer], WNOHANG) == 0) {
+                statuses[writer] = -1;
+                running = true;
+            }
+        }
+    }
+    EXPECT_GT(wholefiles, 0);
+    for (int status : statuses) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(0, removetemporaries(path));
 }
 
 TEST(Writer, ATextFileHoldsExactlyItsLinesAndNoHeader) {

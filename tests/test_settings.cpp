@@ -82,7 +82,7 @@ TEST_F(Settings, ConfigurationThatCannotBeWrittenEndsTheProgramAtTheFirstChange)
     std::string path = datafile("config.dat");
     loadsettings();
     writewholefile(path, "12\n4\n");
-    mkdir((path + ".tmp").c_str(), 0700);
+    mkdir(owntemporary(path).c_str(), 0700);
     answerdialogsonstderr();
     std::string text = "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
     EXPECT_EXIT(press(annual_day_adv, 2), testing::ExitedWithCode(1),

@@ -113,6 +113,22 @@ std::string bindir() {
     return dir.empty() ? std::string(".") : dir;
 }
 
+std::string owntemporary(const std::string& path) { return path + "." + std::to_string(getpid()) + ".tmp"; }
+
+int removetemporaries(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+    int removed = 0;
+    for (const std::string& name : folderentries(folder)) {
+        bool numbered = name.size() > prefix.size() + 4 && name.compare(0, prefix.size(), prefix) == 0 &&
+                        name.compare(name.size() - 4, 4, ".tmp") == 0 &&
+                        name.find_first_not_of("0123456789", prefix.size()) == name.size() - 4;
+        if (numbered && unlink((folder + "/" + name).c_str()) == 0) removed++;
+    }
+    return removed;
+}
+
 std::vector<std::string> folderentries(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.c_str());

@@ -33,6 +33,9 @@ bool writewholefile(const std::string& path, const std::string& bytes);  // true
 bool fileexists(const std::string& path);                // true when anything (even a dangling link) stands there
 int filemode(const std::string& path);                   // permission bits, -1 when missing
 std::vector<std::string> folderentries(const std::string& folder);  // names in folder, sorted, "." and ".." left out
+// The writer's temporary file for path in this process: "<path>.<process number>.tmp".
+std::string owntemporary(const std::string& path);
+int removetemporaries(const std::string& path);           // removes every writer's "<path>.<number>.tmp"; how many there were
 std::string bindir();                                    // the build's bin/ folder with the programs
 
 #endif

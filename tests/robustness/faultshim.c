@@ -1,6 +1,6 @@
 /* A fault injector for the data-file writer, loaded with LD_PRELOAD.
  *
- * The writer makes a data file by writing a temporary file "<target>.tmp"
+ * The writer makes a data file by writing a temporary file "<target>.<pid>.tmp"
  * with open, write, fsync and close, renaming it over the target and syncing
  * the folder. This library stands in front of those calls and makes exactly
  * one of them fail, chosen by the environment:

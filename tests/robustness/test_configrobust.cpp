@@ -145,7 +145,7 @@ TEST(CrashSafety, TheConfiguratorKilledWhileSavingLeavesCompleteFiles) {
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the configurator ended by itself in round " << round << ":\n"
                                          << readwholefile(errors);
-        if (fileexists(folder + "monthly_alerts.dat.tmp") || fileexists(folder + "config.dat.tmp")) midsave++;
+        if (removetemporaries(folder + "monthly_alerts.dat") + removetemporaries(folder + "config.dat") > 0) midsave++;
         std::string monthly = readwholefile(folder + "monthly_alerts.dat");
         std::string config = readwholefile(folder + "config.dat");
         // Empty, as the start-up leaves it, until the first save.

@@ -55,7 +55,7 @@ TEST(CrashSafety, AWriterKilledAtRandomMomentsLeavesACompleteVersion) {
         int status = 0;
         waitpid(writer, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself in round " << round;
-        if (fileexists(path + ".tmp")) midsave++;
+        if (removetemporaries(path) > 0) midsave++;
         int version = listversion(readwholefile(path));
         ASSERT_NE(-1, version) << "round " << round << " left a broken file";
         ASSERT_GE(version, last) << "round " << round << " went back to an older version";
