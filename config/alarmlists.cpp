@@ -7,7 +7,7 @@
 #include "exchange.h"
 #include "fileformats.h"
 #include "instancelock.h"
-#include "newalarm.h"
+#include "alarmlines.h"
 #include "window.h"
 
 #include <FL/Fl_Hold_Browser.H>
@@ -61,7 +61,7 @@ int wholevalue(Fl_Spinner* spinner) { return (int)spinner->value(); }
 // Composes prefix and the message of input into line (LINEBUFSIZE + 1 bytes)
 // and gives the alert text that refuses it as a new alarm of kind, NULL when
 // it is accepted: the checks of Create are those of every new alarm
-// (newalarm.h). A carriage return or line feed (from a paste) becomes a
+// (alarmlines.h). A carriage return or line feed (from a paste) becomes a
 // space, so a message never brings a line break into a file. A message too
 // long for a data line is kept one character too long, which is all the
 // check needs to refuse it.

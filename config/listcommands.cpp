@@ -1,15 +1,13 @@
 #include "listcommands.h"
 
+#include "alarmlines.h"
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
 #include "dialogs.h"
 #include "duerules.h"
 #include "exchange.h"
-#include "fileformats.h"
-#include "instancelock.h"
 #include "lineset.h"
-#include "newalarm.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,22 +20,6 @@ namespace {
 // Standard output is written in large pieces: an agenda of a year over long
 // lists runs to many thousand lines.
 const size_t OUTPUTBUFSIZE = 1 << 16;
-
-// Reads the list file at path into lines; a file that is not there holds
-// none. 0, or 1 when it cannot be read.
-int readlist(const char* path, textlines* lines) {
-    FILE* file = openforreading(path);
-    if (file == NULL) return errno == ENOENT ? 0 : 1;
-    int failed = readdatalines(file, lines);
-    fclose(file);
-    return failed;
-}
-
-void freelines(textlines* lines) {
-    free(lines->bytes);
-    free(lines->starts);
-    *lines = textlines();
-}
 
 // Every list's lines into data. 0, or 1 after the unreadable file's error on standard error.
 int readlists(alarmdata* data) {
@@ -98,54 +80,20 @@ int printdaylist(const textlines* list, const windowdates* window, bool monthly,
     return 0;
 }
 
-// The changes that --add and --remove make to a list's lines.
-typedef int (*listchange)(textlines* lines, const char* line);
-
-int appendline(textlines* lines, const char* line) { return addline(lines, line) != 0 ? 1 : 0; }
-
-// Removes the first line equal to line; 2 when there is none.
-int removeline(textlines* lines, const char* line) {
-    for (int i = 0; i < lines->count; i++) {
-        if (strcmp(lineat(lines, i), line) != 0) continue;
-        memmove(&lines->starts[i], &lines->starts[i + 1], sizeof(size_t) * (size_t)(lines->count - i - 1));
-        lines->count--;
-        return 0;
-    }
-    return 2;
-}
-
-const char* textlinesline(int index, void* context) { return lineat((const textlines*)context, index); }
-
-// Applies change to the list of kind as it is on disk, under the data files'
-// lock, and writes the list at once. 0 done, 1 failed (said on standard
-// error), 2 when change found nothing to do (nothing written).
-int changelistfile(int kind, listchange change, const char* line) {
-    int number = datafileofkind(kind);
-    char path[PATHBUFSIZE];
-    if (getdatafilename(path, number) != 0) {
-        printfilefatalerror(path);
-        fputc('\n', stderr);
-        return 1;
-    }
-    datalock lock;
-    if (lockdatafiles(&lock) != 0) {
+// Tells what went wrong with a change of the list of kind: 0 when nothing
+// did, else 1 after saying why on standard error.
+int reportchange(int result, const char* path) {
+    if (result == LISTCHANGED) return 0;
+    if (result == LINENOTFOUND) {
+        fputs("no such alarm\n", stderr);
+    } else if (result == LISTNOTLOCKED) {
         fputs("ruvelloconfig: nothing was changed: another Ruvello program kept the data files busy. Please try again.\n",
               stderr);
-        return 1;
-    }
-    textlines lines = {};
-    int result = readlist(path, &lines);
-    if (result == 0) {
-        result = change(&lines, line);
-        if (result == 0 && writealertlistfile(path, DATAFILETABLE[number].description, textlinesline, lines.count, &lines) != 0) result = 1;
-    }
-    unlockdatafiles(&lock);
-    freelines(&lines);
-    if (result == 1) {
+    } else {
         printfilefatalerror(path);
         fputc('\n', stderr);
     }
-    return result;
+    return 1;
 }
 
 // The kind of a line given to --add or --remove, or -1 after saying why it has none.
@@ -271,7 +219,8 @@ int commandadd(const char* line) {
         fprintf(stderr, "%s\n", refusal);
         return 1;
     }
-    if (changelistfile(kind, appendline, line) != 0) return 1;
+    char path[PATHBUFSIZE];
+    if (reportchange(appendalarmline(kind, line, path), path) != 0) return 1;
     char name[LINEBUFSIZE];
     listname(kind, name, sizeof name);
     fprintf(stderr, "Added to the %s: %s\n", name, line);
@@ -281,12 +230,8 @@ int commandadd(const char* line) {
 int commandremove(const char* line) {
     int kind = kindofargument(line);
     if (kind < 0) return 1;
-    int result = changelistfile(kind, removeline, line);
-    if (result == 2) {
-        fputs("no such alarm\n", stderr);
-        return 1;
-    }
-    if (result != 0) return 1;
+    char path[PATHBUFSIZE];
+    if (reportchange(removealarmline(kind, line, path), path) != 0) return 1;
     char name[LINEBUFSIZE];
     listname(kind, name, sizeof name);
     fprintf(stderr, "Removed from the %s: %s\n", name, line);

@@ -2,6 +2,7 @@
 
 #include "alarmlines.h"
 #include "calendar.h"
+#include "datafiles.h"
 #include "desktop.h"
 
 #include <cstdlib>
@@ -59,8 +60,7 @@ bool launchnotification(const char* line, const char* due) {
 }
 
 int makefileerrormessage(const char* path, char* message, int size) {
-    int written = snprintf(message, size, "FATAL ERROR\nCannot create, read or write the following file\n   \"%s\"", path);
-    return written < 0 || written >= size ? 1 : 0;
+    return composefileerror(SERVICEFILEERROR, path, message, size);
 }
 
 void fatalerrorandexit(const char* message, FILE* file) {

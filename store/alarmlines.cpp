@@ -11,6 +11,14 @@
 #include <cstdlib>
 #include <cstring>
 
+const char EMPTYMESSAGE[] = "Cannot create a new alert. The message is empty.";
+const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too long.";
+const char NODATEMESSAGE[] = "Cannot create a new alert. The date does not exist.";
+const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease provide a future time.";
+const char LAYOUTSDESCRIPTION[] =
+    "a simple alarm \"YYYY-MM-DD HH:MM - message\", a monthly alarm \"DD - message\" or an annual alarm "
+    "\"MM-DD - message\"";
+
 namespace {
 
 // The greatest length of a data line, without its ending zero.
@@ -46,34 +54,48 @@ bool realminute(const localminute* at) {
 // not follow the layout. A message must follow the separator.
 typedef int (*layoutreader)(const char* line, localminute* at);
 
+// Each layout's date fields ('d' a digit) and the separator after them.
+const char SIMPLEPATTERN[] = "dddd-dd-dd dd:dd - ";
+const char MONTHLYPATTERN[] = "dd - ";
+const char ANNUALPATTERN[] = "dd-dd - ";
+
 int readsimple(const char* line, localminute* at) {
-    if (!follows(line, "dddd-dd-dd dd:dd - ")) return 0;
+    if (!follows(line, SIMPLEPATTERN)) return 0;
     *at = {digitsat(line, 0, 4), digitsat(line, 5, 2), digitsat(line, 8, 2), digitsat(line, 11, 2), digitsat(line, 14, 2)};
     return realminute(at) ? STAMPLEN + SEPARATORLENGTH : 0;
 }
 
 int readmonthly(const char* line, localminute* at) {
-    if (!follows(line, "dd - ")) return 0;
+    if (!follows(line, MONTHLYPATTERN)) return 0;
     *at = {0, 0, digitsat(line, 0, 2), 0, 0};
     return at->day >= 1 && at->day <= 31 ? 2 + SEPARATORLENGTH : 0;
 }
 
 int readannual(const char* line, localminute* at) {
-    if (!follows(line, "dd-dd - ")) return 0;
+    if (!follows(line, ANNUALPATTERN)) return 0;
     *at = {0, digitsat(line, 0, 2), digitsat(line, 3, 2), 0, 0};
     return at->day >= 1 && at->day <= daysinmonth(ANYLEAPYEAR, at->month) ? 5 + SEPARATORLENGTH : 0;
 }
 
 struct layoutentry {
     int layout;
+    int kind;             // the list that holds it (datafiles.h)
+    const char* pattern;  // its date fields and separator
     layoutreader read;
 };
 
 const layoutentry LAYOUTS[] = {
-    {LAYOUTSIMPLE, readsimple},
-    {LAYOUTMONTHLY, readmonthly},
-    {LAYOUTANNUAL, readannual},
+    {LAYOUTSIMPLE, KINDSINGLE, SIMPLEPATTERN, readsimple},
+    {LAYOUTMONTHLY, KINDMONTHLY, MONTHLYPATTERN, readmonthly},
+    {LAYOUTANNUAL, KINDANNUAL, ANNUALPATTERN, readannual},
 };
+
+const layoutentry* layoutofkind(int kind) {
+    for (const layoutentry& entry : LAYOUTS) {
+        if (entry.kind == kind) return &entry;
+    }
+    return NULL;
+}
 
 // The length of the longest start of text, at most most bytes, that ends
 // between two UTF-8 characters: never before a continuation byte.
@@ -188,3 +210,24 @@ int changealarmlist(int kind, linechange change, const char* line, char* path) {
 int appendalarmline(int kind, const char* line, char* path) { return changealarmlist(kind, appendline, line, path); }
 
 int removealarmline(int kind, const char* line, char* path) { return changealarmlist(kind, removeline, line, path); }
+
+int newalarmkind(const char* line) {
+    if (strpbrk(line, "\r\n") != NULL) return -1;
+    for (const layoutentry& entry : LAYOUTS) {
+        if (follows(line, entry.pattern)) return entry.kind;
+    }
+    return -1;
+}
+
+const char* checknewalarm(int kind, const char* line, const char* now) {
+    const layoutentry* entry = layoutofkind(kind);
+    if (entry == NULL || !follows(line, entry->pattern)) return NODATEMESSAGE;
+    if (line[strlen(entry->pattern)] == '\0') return EMPTYMESSAGE;
+    if (strlen(line) > (size_t)LINEMAX) return TOOLONGMESSAGE;
+    localminute at;
+    if (entry->read(line, &at) == 0) return NODATEMESSAGE;
+    // The alarm's minute, the first 16 characters of its line, must come
+    // after the current minute; the message itself plays no part.
+    if (kind == KINDSINGLE && strncmp(line, now, STAMPLEN) <= 0) return PASTMESSAGE;
+    return NULL;
+}

@@ -339,15 +339,23 @@ TEST_F(Lists, FileThatCannotBeWrittenEndsWithTheFatalMessageAndKeepsTheOldFile) 
     cb_create_annual(NULL, NULL);
     std::string before = readwholefile(path);
     ASSERT_NE(before, "");
-    // The writer's temporary file cannot be made where a folder stands.
-    mkdir(owntemporary(path).c_str(), 0700);
     answerdialogsonstderr();
     std::string text = "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
     std::string shown = "FATAL ERROR\nCannot create or access the following file\n   \"" + home->home() +
                         "/jo@@example/.fltk/ruvello/config/annual_alerts.dat\"";
-    EXPECT_EXIT(cb_create_annual(NULL, NULL), testing::ExitedWithCode(1),
-                "^" + regexquote(text + "[dialog 2: Ruvello - " + shown + "]") + "$");
-    EXPECT_EXIT(cb_sort_asc_annual(NULL, NULL), testing::ExitedWithCode(1), regexquote(text));
+    // The writer's temporary file (of the process that saves) cannot be made where a folder stands.
+    EXPECT_EXIT(
+        {
+            mkdir(owntemporary(path).c_str(), 0700);
+            cb_create_annual(NULL, NULL);
+        },
+        testing::ExitedWithCode(1), "^" + regexquote(text + "[dialog 2: Ruvello - " + shown + "]") + "$");
+    EXPECT_EXIT(
+        {
+            mkdir(owntemporary(path).c_str(), 0700);
+            cb_sort_asc_annual(NULL, NULL);
+        },
+        testing::ExitedWithCode(1), regexquote(text));
     EXPECT_EQ(readwholefile(path), before);
 }
 

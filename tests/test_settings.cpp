@@ -82,10 +82,15 @@ TEST_F(Settings, ConfigurationThatCannotBeWrittenEndsTheProgramAtTheFirstChange)
     std::string path = datafile("config.dat");
     loadsettings();
     writewholefile(path, "12\n4\n");
-    mkdir(owntemporary(path).c_str(), 0700);
     answerdialogsonstderr();
     std::string text = "FATAL ERROR\nCannot create or access the following file\n   \"" + path + "\"";
-    EXPECT_EXIT(press(annual_day_adv, 2), testing::ExitedWithCode(1),
+    // The writer's temporary file (of the process that saves) cannot be made where a folder stands.
+    EXPECT_EXIT(
+        {
+            mkdir(owntemporary(path).c_str(), 0700);
+            press(annual_day_adv, 2);
+        },
+        testing::ExitedWithCode(1),
                 "^" + regexquote(text + "[dialog 2: Ruvello - " + text + "]") + "$");
     EXPECT_EQ(readwholefile(path), "12\n4\n");
 }
