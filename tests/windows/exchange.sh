@@ -2,8 +2,11 @@
 # The configuration panel's command-line forms under Wine: --export to a file
 # whose name holds a letter outside the ANSI code page (the wide command line
 # must carry it), --import --merge of that file changing nothing, --import of
-# a bad file refused with status 1, --help on standard output. Every message
-# reaches the redirected standard error; no window opens.
+# a bad file refused with status 1, --help on standard output; --add of a
+# line outside the ANSI code page into a CR LF list, --list and --upcoming
+# showing it on standard output, --remove taking it out and then saying "no
+# such alarm". Every message reaches the redirected standard error; no
+# window opens.
 . "$(dirname "$0")/common.sh"
 
 makeprefix
@@ -44,4 +47,25 @@ runexe 60 "$bin/ruvelloconfig.exe" --help >"$work/out" 2>"$work/err"
 status=$?
 [ "$status" = 0 ] && grep -q -- '--import FILE --merge' "$work/out" && ok "--help lists the forms" \
   || fail "--help: status $status, $(cat "$work/out" "$work/err")"
+tomorrow=$(date -u -d tomorrow +%F)
+line="$tomorrow 10:00 - caf\xc3\xa9 \xc5\xbelu\xc5\xa5"
+line=$(printf "$line")
+runexe 60 "$bin/ruvelloconfig.exe" --add "$line" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 0 ] && grep -qxF "$line"$'\r' "$data/single_alerts.dat" && ok "--add wrote the line whole, with CR LF" \
+  || fail "--add: status $status, $(cat "$work/err"), list: $(od -c "$data/single_alerts.dat" | tail -4)"
+runexe 60 "$bin/ruvelloconfig.exe" --list >"$work/out" 2>"$work/err"
+[ "$(tr -d '\r' <"$work/out" | sed -n '1,2p')" = "[simple alarms]
+$line" ] && ok "--list shows it under its heading" || fail "--list: $(cat "$work/out" "$work/err")"
+runexe 60 "$bin/ruvelloconfig.exe" --upcoming 2 >"$work/out" 2>"$work/err"
+tr -d '\r' <"$work/out" | grep -qxF "$tomorrow 10:00"$'\t'"$line" && ok "--upcoming lists it at its minute" \
+  || fail "--upcoming: $(cat "$work/out" "$work/err")"
+runexe 60 "$bin/ruvelloconfig.exe" --remove "$line" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 0 ] && ! grep -qF "$line" "$data/single_alerts.dat" && ok "--remove took it out" \
+  || fail "--remove: status $status, $(cat "$work/err")"
+runexe 60 "$bin/ruvelloconfig.exe" --remove "$line" >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] && grep -q 'no such alarm' "$work/err" && ok "a second --remove says there is no such alarm" \
+  || fail "second --remove: status $status, $(cat "$work/err")"
 finish
