@@ -72,8 +72,9 @@ writelist single_alerts.dat "$simple" "2026-05-17 09:30 - not yet"
 writelist monthly_alerts.dat "$monthly" "25 - not yet"
 writelist annual_alerts.dat "$annual" "06-30 - not yet"
 : >"$data/config.dat"
-rm -f "$record"
-env $fakeclock FAKETIME="@2026-05-17 09:00:05" "$wine" "$installed/ruvelloservice.exe" >"$work/due.out" 2>"$work/due.err" &
+rm -f "$record" "$work/due.record"
+RUVELLO_RECORD_DUE=$(windowspath "$work/due.record") env $fakeclock FAKETIME="@2026-05-17 09:00:05" "$wine" \
+  "$installed/ruvelloservice.exe" >"$work/due.out" 2>"$work/due.err" &
 due=$!
 if waitfor 60 recorded 3; then
   sleep 2
@@ -82,6 +83,12 @@ if waitfor 60 recorded 3; then
     ok "the simple, monthly and annual alarm arrived whole, each as the only argument"
   else
     fail "the recorded lines differ:"; diff "$work/expected.record" <(sort "$record")
+  fi
+  # Each box is told the minute it announces, through the shell's start.
+  if [ "$(tr -d '\r' <"$work/due.record" | sort | tr '\n' ,)" = "2026-05-17 00:00,2026-05-17 00:00,2026-05-17 09:00," ]; then
+    ok "RUVELLO_DUE reached each box: the simple alarm's minute, the monthly and annual alarm's date"
+  else
+    fail "RUVELLO_DUE as the boxes saw it: $(cat -A "$work/due.record" 2>/dev/null)"
   fi
 else
   fail "fewer than three alarms were announced: $(cat "$record" 2>/dev/null)"
