@@ -51,10 +51,11 @@ int readservicesettings(advancevalues* settings) {
     return 1;
 }
 
-// The name of a kind's list, as its section heading gives it without the brackets.
-void listname(int kind, char* name, int size) {
+// Says on standard error that line went to or from the list of kind, named
+// as its section heading names it, without the brackets.
+void saydone(const char* done, int kind, const char* line) {
     const char* section = listsection(kind);
-    snprintf(name, (size_t)size, "%.*s", (int)strlen(section) - 2, section + 1);
+    fprintf(stderr, "%s the %.*s: %s\n", done, (int)strlen(section) - 2, section + 1, line);
 }
 
 // A simple line and the minute the service announces it in.
@@ -221,9 +222,7 @@ int commandadd(const char* line) {
     }
     char path[PATHBUFSIZE];
     if (reportchange(appendalarmline(kind, line, path), path) != 0) return 1;
-    char name[LINEBUFSIZE];
-    listname(kind, name, sizeof name);
-    fprintf(stderr, "Added to the %s: %s\n", name, line);
+    saydone("Added to", kind, line);
     return 0;
 }
 
@@ -232,8 +231,6 @@ int commandremove(const char* line) {
     if (kind < 0) return 1;
     char path[PATHBUFSIZE];
     if (reportchange(removealarmline(kind, line, path), path) != 0) return 1;
-    char name[LINEBUFSIZE];
-    listname(kind, name, sizeof name);
-    fprintf(stderr, "Removed from the %s: %s\n", name, line);
+    saydone("Removed from", kind, line);
     return 0;
 }
