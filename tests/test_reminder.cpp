@@ -106,6 +106,14 @@ TEST(AlarmLines, ALayoutIsRecognisedOnlyWholeAndReal) {
         {"12-24 -tree", LAYOUTNONE, NULL},
         {"5 - rent", LAYOUTNONE, NULL},
         {"2026-12-09 14:30", LAYOUTNONE, NULL},
+        {"00:00 1234567 - every day", LAYOUTWEEKLY, "every day"},
+        {"23:59 7 - sunday", LAYOUTWEEKLY, "sunday"},
+        {"24:00 1 - no such hour", LAYOUTNONE, NULL},
+        {"08:00 12345678 - eight days", LAYOUTNONE, NULL},
+        {"08:00 0 - day zero", LAYOUTNONE, NULL},
+        {"08:00  - no day", LAYOUTNONE, NULL},
+        {"08:00 21 - descending", LAYOUTNONE, NULL},
+        {"08:00 133 - repeated", LAYOUTNONE, NULL},
     };
     for (const auto& c : cases) {
         alarmline read;
@@ -116,6 +124,29 @@ TEST(AlarmLines, ALayoutIsRecognisedOnlyWholeAndReal) {
     EXPECT_TRUE(readstamp("2026-12-31 00:00", &due));
     EXPECT_FALSE(readstamp("2026-12-31 00:00 ", &due));
     EXPECT_FALSE(readstamp("2026-13-01 00:00", &due));
+}
+
+// A weekly alarm is composed from its chosen days and checked like the
+// others, with an alert of its own for no day; its message's room is what the
+// layout leaves, less for each day.
+TEST(AlarmLines, AWeeklyAlarmIsComposedAndCheckedByItsLayout) {
+    const bool workdays[7] = {true, true, true, true, true, false, false};
+    const bool noday[7] = {};
+    char line[LINEBUFSIZE];
+    composeweeklyline(7, 5, workdays, "get\nup", line);
+    EXPECT_STREQ("07:05 12345 - get up", line);
+    EXPECT_EQ(KINDWEEKLY, newalarmkind(line));
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, line, "2030-01-01 00:00"));
+    composeweeklyline(7, 5, noday, "x", line);
+    EXPECT_STREQ(NODAYMESSAGE, checknewalarm(newalarmkind(line), line, "2030-01-01 00:00"));
+    EXPECT_STREQ(EMPTYMESSAGE, checknewalarm(KINDWEEKLY, "07:05 1 - ", "2030-01-01 00:00"));
+    EXPECT_STREQ(NODATEMESSAGE, checknewalarm(KINDWEEKLY, "24:00 1 - x", "2030-01-01 00:00"));
+    EXPECT_STREQ(NODATEMESSAGE, checknewalarm(KINDWEEKLY, "07:05 31 - x", "2030-01-01 00:00"));
+    std::string one = "07:05 1 - " + std::string(501, 'x');
+    std::string all = "07:05 1234567 - " + std::string(495, 'x');
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, one.c_str(), "2030-01-01 00:00"));
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, all.c_str(), "2030-01-01 00:00"));
+    EXPECT_STREQ(TOOLONGMESSAGE, checknewalarm(KINDWEEKLY, (all + "x").c_str(), "2030-01-01 00:00"));
 }
 
 // A message too long for a simple line is cut at a character's edge, and a
