@@ -190,6 +190,11 @@ TEST(WhenText, ALineIsDatedAheadOnlyWithinTheServicesLongestAdvance) {
     EXPECT_EQ("in 30 days, on Friday 8 January 2027", when("01-08 - plan", 2026, 12, 9));
     EXPECT_EQ("was on Friday 9 January", when("01-09 - plan", 2026, 12, 9));
     EXPECT_EQ("today", when("12-09 - plan", 2026, 12, 9));
+    // A weekly line without the service's minute: its latest minute up to
+    // now (09:00), which is today's only when its time has come.
+    EXPECT_EQ("was due at 08:00 today", when("08:00 3 - Wednesday", 2026, 12, 9));
+    EXPECT_EQ("was due at 10:00 on Wednesday 2 December", when("10:00 3 - Wednesday", 2026, 12, 9));
+    EXPECT_EQ("was due at 10:00 on Sunday 6 December", when("10:00 67 - weekends", 2026, 12, 9));
 }
 
 // Twenty boxes snoozed at one moment: each writer waits its turn for the
@@ -214,7 +219,8 @@ TEST(Snooze, TwentyBoxesSnoozedAtOnceLeaveTwentyNewLines) {
             // All start when the gate closes.
             while (read(gate[0], &byte, 1) > 0) {
             }
-            std::string line = "12-24 - box " + std::to_string(box);
+            // Every other box shows a weekly line: its message is snoozed alike.
+            std::string line = (box % 2 == 0 ? "12-24 - box " : "07:30 12345 - box ") + std::to_string(box);
             char written[PATHBUFSIZE];
             _exit(snoozereminder(line.c_str(), DEFAULTSNOOZE, now, written));
         }
