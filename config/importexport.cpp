@@ -29,16 +29,17 @@ const char USAGE[] =
     "       ruvelloconfig --import FILE --merge add FILE's alarms to yours (settings kept)\n"
     "       ruvelloconfig --upcoming [DAYS]     list what is announced from now to DAYS days ahead (default 7, at most 366)\n"
     "       ruvelloconfig --list                list every alarm, under the export's section headings\n"
-    "       ruvelloconfig --add \"LINE\"         add an alarm: \"YYYY-MM-DD HH:MM - message\", \"DD - message\" or \"MM-DD - message\"\n"
+    "       ruvelloconfig --add \"LINE\"         add an alarm: \"YYYY-MM-DD HH:MM - message\", \"DD - message\", \"MM-DD - message\"\n"
+    "                                           or \"HH:MM DAYS - message\" (DAYS: weekday digits, 1 Monday to 7 Sunday)\n"
     "       ruvelloconfig --remove \"LINE\"      remove the first alarm equal to LINE\n"
     "       ruvelloconfig --help                show this text\n"
     "Before an import changes anything, the current data is exported to the state\n"
     "folder as before-import-<date>-<time>.txt; importing that file undoes the import.\n";
 
-// "3 simple, 1 monthly and 2 annual alarms".
+// "3 simple, 1 monthly, 2 annual and 4 weekly alarms".
 void describecounts(char* text, int size, const int* counts) {
-    int written = snprintf(text, (size_t)size, "%d simple, %d monthly and %d annual alarms", counts[KINDSINGLE],
-                           counts[KINDMONTHLY], counts[KINDANNUAL]);
+    int written = snprintf(text, (size_t)size, "%d simple, %d monthly, %d annual and %d weekly alarms",
+                           counts[KINDSINGLE], counts[KINDMONTHLY], counts[KINDANNUAL], counts[KINDWEEKLY]);
     if (written < 0 || written >= size) text[0] = '\0';
 }
 

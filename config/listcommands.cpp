@@ -58,7 +58,7 @@ void saydone(const char* done, int kind, const char* line) {
     fprintf(stderr, "%s the %.*s: %s\n", done, (int)strlen(section) - 2, section + 1, line);
 }
 
-// A simple line and the minute the service announces it in.
+// A simple or weekly line and the minute the service announces it in.
 struct simpleentry {
     const char* line;
     char minute[MINUTEBUFSIZE];
@@ -106,6 +106,31 @@ int kindofargument(const char* line) {
     return kind;
 }
 
+bool earlierminute(const simpleentry& a, const simpleentry& b) { return strcmp(a.minute, b.minute) < 0; }
+
+// The weekly lines of list due on date ("YYYY-MM-DD"), from the minute now
+// on, in entries (room for one per line), by the minute the service
+// announces them in, lines of one minute in file order. Gives their number.
+int weeklyentries(const textlines* list, const char* date, const char* now, simpleentry* entries) {
+    char dayend[STAMPBUFSIZE];
+    snprintf(dayend, sizeof dayend, "%.10s 23:59", date);
+    int count = 0;
+    for (int i = 0; i < list->count; i++) {
+        const char* line = lineat(list, i);
+        char due[MINUTEBUFSIZE];
+        // The date alone sorts before each of its minutes and after every
+        // minute of the day before: the day's minutes are those after it.
+        if (!weeklydue(line, date, dayend, due)) continue;
+        simpleentry* entry = &entries[count];
+        announcedminute(due, entry->minute);
+        if (strncmp(entry->minute, now, STAMPLEN) < 0) continue;
+        entry->line = line;
+        count++;
+    }
+    std::stable_sort(entries, entries + count, earlierminute);
+    return count;
+}
+
 }  // namespace
 
 int commandupcoming(const char* daystext) {
@@ -136,9 +161,13 @@ int commandupcoming(const char* daystext) {
     // The simple lines from the current minute on, in the order the service
     // announces them: by minute, lines of one minute in file order.
     const textlines* simple = &data.lists[KINDSINGLE];
+    const textlines* weekly = &data.lists[KINDWEEKLY];
     simpleentry* entries = (simpleentry*)malloc(sizeof(simpleentry) * (size_t)(simple->count + 1));
-    if (entries == NULL) {
+    simpleentry* weeklies = (simpleentry*)malloc(sizeof(simpleentry) * (size_t)(weekly->count + 1));
+    if (entries == NULL || weeklies == NULL) {
         fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
+        free(entries);
+        free(weeklies);
         freealarmdata(&data);
         return 1;
     }
@@ -152,8 +181,7 @@ int commandupcoming(const char* daystext) {
         entry->line = line;
         entrycount++;
     }
-    std::stable_sort(entries, entries + entrycount,
-                     [](const simpleentry& a, const simpleentry& b) { return strcmp(a.minute, b.minute) < 0; });
+    std::stable_sort(entries, entries + entrycount, earlierminute);
 
     int next = 0;
     int failed = 0;
@@ -168,14 +196,23 @@ int commandupcoming(const char* daystext) {
         failed = printdaylist(&data.lists[KINDMONTHLY], &window, true, year, month, day, &seen);
         markwindow(year, month, day, settings.annual, &window);
         if (failed == 0) failed = printdaylist(&data.lists[KINDANNUAL], &window, false, year, month, day, &seen);
-        // Then the simple alarms of the day, each in its minute.
+        // Then the simple and weekly alarms of the day, each in its minute,
+        // the simple ones first within a minute, as the cycle announces them.
         while (next < entrycount && strncmp(entries[next].minute, date, 10) < 0) next++;
-        for (; next < entrycount && strncmp(entries[next].minute, date, 10) == 0; next++) {
-            printf("%s\t%s\n", entries[next].minute, entries[next].line);
+        int weeklycount = weeklyentries(weekly, date, now, weeklies);
+        int nextweekly = 0;
+        for (;;) {
+            bool simpleleft = next < entrycount && strncmp(entries[next].minute, date, 10) == 0;
+            bool weeklyleft = nextweekly < weeklycount;
+            if (!simpleleft && !weeklyleft) break;
+            bool simplefirst = simpleleft && (!weeklyleft || strcmp(entries[next].minute, weeklies[nextweekly].minute) <= 0);
+            const simpleentry* entry = simplefirst ? &entries[next++] : &weeklies[nextweekly++];
+            printf("%s\t%s\n", entry->minute, entry->line);
         }
         addoneday(&year, &month, &day);
     }
     free(entries);
+    free(weeklies);
     freelineset(&seen);
     freealarmdata(&data);
     if (failed != 0) {

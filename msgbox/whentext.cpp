@@ -57,6 +57,19 @@ bool dateofline(const alarmline* line, const localminute* now, localminute* date
     return false;
 }
 
+// The latest minute of a weekly line at or before now, within the week.
+bool lastweeklyminute(const alarmline* line, const localminute* now, localminute* at) {
+    long long today = dayof(now);
+    bool latertoday = line->at.hour * 60 + line->at.minute > now->hour * 60 + now->minute;
+    for (int back = latertoday ? 1 : 0; back <= 7; back++) {
+        if (!hasweekday(line->days, weekday(today - back) + 1)) continue;
+        *at = {0, 0, 0, line->at.hour, line->at.minute};
+        datefromdaynumber(today - back, &at->year, &at->month, &at->day);
+        return true;
+    }
+    return false;
+}
+
 int describeminute(const localminute* due, const localminute* now, char* text, int size) {
     char date[DATEBUFSIZE];
     formatdate(due, now->year, date);
@@ -95,6 +108,11 @@ int describewhen(const alarmline* line, const localminute* due, const localminut
     switch (line->layout) {
     case LAYOUTSIMPLE:
         failed = describeminute(due != NULL ? due : &line->at, now, text, size);
+        break;
+    case LAYOUTWEEKLY:
+        if (due != NULL) at = *due;
+        else if (!lastweeklyminute(line, now, &at)) break;
+        failed = describeminute(&at, now, text, size);
         break;
     case LAYOUTMONTHLY:
     case LAYOUTANNUAL:

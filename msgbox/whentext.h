@@ -3,7 +3,8 @@
 // A simple alarm is named by its minute ("today at 14:30", "tomorrow at
 // 14:30", "on Thursday 24 December at 14:30"), and when it is shown late, as
 // after the service caught it up, as the minute it was due ("was due at 18:05
-// on Tuesday 8 December"). A monthly or annual alarm is named by its date:
+// on Tuesday 8 December"). A weekly alarm is named so by the minute it was
+// announced for. A monthly or annual alarm is named by its date:
 // "today", "tomorrow", "in 15 days, on Thursday 24 December", or "was on
 // Tuesday 5 January" for one whose date passed. A date in another year than
 // now's has the year after the month. Names are English whatever the locale.
@@ -11,7 +12,7 @@
 // The service hands the box the minute it announces in the environment
 // variable DUEVARIABLE (alarmlines.h: "YYYY-MM-DD HH:MM"; a date's with 00:00). Without it,
 // or when it is no such minute, the line alone decides: a simple line by its
-// minute, a monthly or annual line by its date ahead within the longest
+// minute, a weekly line by its latest minute up to now, a monthly or annual line by its date ahead within the longest
 // advance the service allows, else by the date of it that passed.
 //
 // describewhen works from a given present minute, so that it needs no clock;

@@ -78,11 +78,32 @@ clockmove classifymove(const schedulerstate* state, const char* stamp, long long
     return utcstep > limit ? CORRECTED : MOVEDON;
 }
 
-keptline* findkept(schedulerstate* state, const char* line) {
+// Room for a kept line's text: a minute, a space and a data line.
+const int KEPTBUFSIZE = MINUTEBUFSIZE + LINEBUFSIZE;
+
+// A kept weekly line's text: the minute due, a space, the line.
+void weeklykey(const char* due, const char* line, char* key) { snprintf(key, KEPTBUFSIZE, "%.16s %s", due, line); }
+
+keptline* findkept(schedulerstate* state, bool weekly, const char* text) {
     for (int i = 0; i < state->keptcount; i++) {
-        if (strcmp(state->kept[i].line, line) == 0) return &state->kept[i];
+        if (state->kept[i].weekly == weekly && strcmp(state->kept[i].line, text) == 0) return &state->kept[i];
     }
     return NULL;
+}
+
+int keepline(schedulerstate* state, bool weekly, const char* text, int count) {
+    keptline* kept = findkept(state, weekly, text);
+    if (kept != NULL) {
+        kept->count += count;
+        kept->used += count;
+        return 0;
+    }
+    if (makeroom(&state->kept, &state->keptcapacity, (size_t)state->keptcount + 1) != 0) return 1;
+    char* copy = copyofline(text);
+    if (copy == NULL) return 1;
+    state->kept[state->keptcount] = keptline{copy, weekly, count, count};
+    state->keptcount++;
+    return 0;
 }
 
 void forgetkept(schedulerstate* state) {
@@ -108,18 +129,23 @@ void prunekept(schedulerstate* state) {
     state->keptcount = used;
 }
 
-// A simple alarm line due in this cycle, and its place in the file.
+// A simple or weekly alarm line due in this cycle, the minute it is due in,
+// and its place among the lines read.
 struct dueline {
     char* line;
+    bool weekly;
+    char due[MINUTEBUFSIZE];
     int order;
 };
 
-// Minute order; lines of the same minute keep their order in the file.
+// Minute order; in one minute the simple lines come before the weekly ones,
+// and lines of one list keep their order in the file.
 int compareduelines(const void* a, const void* b) {
     const dueline* first = (const dueline*)a;
     const dueline* second = (const dueline*)b;
-    int byminute = strncmp(first->line, second->line, STAMPLEN);
+    int byminute = strncmp(first->due, second->due, STAMPLEN);
     if (byminute != 0) return byminute;
+    if (first->weekly != second->weekly) return first->weekly ? 1 : -1;
     return first->order < second->order ? -1 : first->order > second->order;
 }
 
@@ -128,60 +154,79 @@ void freeduelines(dueline* lines, int count) {
     free(lines);
 }
 
-// Reads the simple list and gives the lines due: those of the minute stamp
-// when after is NULL, else those after the minute after and at or before
-// stamp that name a real minute. The caller frees them with freeduelines.
-dueline* collectsimple(schedulerstate* state, const char* after, const char* stamp, int* count) {
+// Reads the simple and the weekly list and gives the lines due: those of the
+// minute stamp when after is NULL, else those after the minute after and at
+// or before stamp that name a real minute (a weekly line once, for the latest
+// of its minutes there). The caller frees them with freeduelines.
+dueline* collectdue(schedulerstate* state, const char* after, const char* stamp, int* count) {
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     dueline* lines = NULL;
     size_t capacity = 0;
     *count = 0;
-    FILE* file = opendatafile(DATASINGLE, path);
-    startdatalines(&state->listreader, file);
-    while (nextdataline(&state->listreader, line)) {
-        bool due;
-        if (after == NULL) {
-            due = strncmp(line, stamp, STAMPLEN) == 0;
-        } else {
-            due = strncmp(line, after, STAMPLEN) > 0 && strncmp(line, stamp, STAMPLEN) <= 0 && isrealstamp(line);
+    const int lists[] = {DATASINGLE, DATAWEEKLY};
+    for (int number : lists) {
+        bool weekly = number == DATAWEEKLY;
+        FILE* file = opendatafile(number, path);
+        startdatalines(&state->listreader, file);
+        while (nextdataline(&state->listreader, line)) {
+            char due[MINUTEBUFSIZE];
+            bool isdue;
+            if (weekly) {
+                isdue = weeklydue(line, after, stamp, due);
+            } else if (after == NULL) {
+                isdue = strncmp(line, stamp, STAMPLEN) == 0;
+            } else {
+                isdue = strncmp(line, after, STAMPLEN) > 0 && strncmp(line, stamp, STAMPLEN) <= 0 && isrealstamp(line);
+            }
+            if (!isdue) continue;
+            if (makeroom(&lines, &capacity, (size_t)*count + 1) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
+            char* copy = copyofline(line);
+            if (copy == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
+            dueline* entry = &lines[*count];
+            entry->line = copy;
+            entry->weekly = weekly;
+            // A simple line's minute is its first 16 characters, as read.
+            memset(entry->due, 0, sizeof entry->due);
+            memcpy(entry->due, weekly ? due : line, STAMPLEN);
+            entry->order = *count;
+            (*count)++;
         }
-        if (!due) continue;
-        if (makeroom(&lines, &capacity, (size_t)*count + 1) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
-        char* copy = copyofline(line);
-        if (copy == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
-        lines[*count].line = copy;
-        lines[*count].order = *count;
-        (*count)++;
+        closedatafile(file, path);
     }
-    closedatafile(file, path);
     if (*count > 1) qsort(lines, (size_t)*count, sizeof(dueline), compareduelines);
     return lines;
 }
 
-// Announces the due simple alarms in minute order. A line of a minute at or
-// before repeatedupto (the greatest minute scanned before this cycle, when
-// the clock showed it again) is announced only for the copies beyond those
-// already announced. Simple alarms never enter the day's memory: a line
-// standing twice is announced twice. Gives the number announced.
-int announcesimple(schedulerstate* state, dueline* lines, int count, const char* repeatedupto,
-                   notificationlauncher launcher) {
+// Announces the due simple and weekly alarms in minute order. A line of a
+// minute at or before repeatedupto (the greatest minute scanned before this
+// cycle, when the clock showed it again) is announced only for the copies
+// beyond those already announced for that minute. These alarms never enter
+// the day's memory: a line standing twice is announced twice. Gives the
+// number announced.
+int announcedue(schedulerstate* state, dueline* lines, int count, const char* repeatedupto,
+                notificationlauncher launcher) {
     int announced = 0;
     long long oldestkept = stampminutes(state->greatestscanned) - SMALLSTEPBACKMINUTES;
     for (int i = 0; i < count; i++) {
         const char* line = lines[i].line;
-        if (repeatedupto != NULL && strncmp(line, repeatedupto, STAMPLEN) <= 0) {
-            keptline* kept = findkept(state, line);
+        const char* due = lines[i].due;
+        char key[KEPTBUFSIZE];
+        if (lines[i].weekly) {
+            weeklykey(due, line, key);
+        } else {
+            snprintf(key, sizeof key, "%s", line);
+        }
+        if (repeatedupto != NULL && strncmp(due, repeatedupto, STAMPLEN) <= 0) {
+            keptline* kept = findkept(state, lines[i].weekly, key);
             if (kept != NULL && kept->used < kept->count) {
                 kept->used++;
                 continue;
             }
         }
-        char due[STAMPBUFSIZE];
-        keepstamp(due, line);
         if (!launcher(line, due)) fatalerrorandexit(LAUNCHFAILUREMESSAGE, NULL);
         announced++;
-        if (isrealstamp(line) && stampminutes(line) >= oldestkept && keepsimpleline(state, line, 1) != 0) {
+        if (isrealstamp(due) && stampminutes(due) >= oldestkept && keepline(state, lines[i].weekly, key, 1) != 0) {
             fatalerrorandexit(OUTOFMEMORYMESSAGE, NULL);
         }
     }
@@ -346,13 +391,14 @@ void readcycleconfig(schedulerstate* state, advancevalues* values) {
     state->configfingerprint = fingerprint;
 }
 
-// Announces the simple alarms of range; after time that passed, the kept
-// lines that the clock cannot show again are dropped. Gives the number announced.
-int scansimple(schedulerstate* state, const simplerange* range, const char* stamp, clockmove move,
-               notificationlauncher launcher) {
+// Announces the simple and weekly alarms of range; after time that passed,
+// the kept lines that the clock cannot show again are dropped. Gives the
+// number announced.
+int scanminutes(schedulerstate* state, const simplerange* range, const char* stamp, clockmove move,
+                notificationlauncher launcher) {
     int count = 0;
-    dueline* lines = collectsimple(state, range->after, stamp, &count);
-    int announced = announcesimple(state, lines, count, range->repeatedupto, launcher);
+    dueline* lines = collectdue(state, range->after, stamp, &count);
+    int announced = announcedue(state, lines, count, range->repeatedupto, launcher);
     freeduelines(lines, count);
     if (move == MOVEDON) prunekept(state);
     return announced;
@@ -374,21 +420,12 @@ void readconfigfile(advancevalues* values, FILE* file) {
 
 bool isnotified(const schedulerstate* state, const char* line) { return lineinset(&state->notified, line); }
 
-int keepsimpleline(schedulerstate* state, const char* line, int count) {
-    keptline* kept = findkept(state, line);
-    if (kept != NULL) {
-        kept->count += count;
-        kept->used += count;
-        return 0;
-    }
-    if (makeroom(&state->kept, &state->keptcapacity, (size_t)state->keptcount + 1) != 0) return 1;
-    char* copy = copyofline(line);
-    if (copy == NULL) return 1;
-    state->kept[state->keptcount].line = copy;
-    state->kept[state->keptcount].count = count;
-    state->kept[state->keptcount].used = count;
-    state->keptcount++;
-    return 0;
+int keepsimpleline(schedulerstate* state, const char* line, int count) { return keepline(state, false, line, count); }
+
+int keepweeklyline(schedulerstate* state, const char* due, const char* line, int count) {
+    char key[KEPTBUFSIZE];
+    weeklykey(due, line, key);
+    return keepline(state, true, key, count);
 }
 
 void initschedulerstate(schedulerstate* state) {
@@ -427,7 +464,8 @@ bool runcycle(schedulerstate* state, int year, int month, int day, const char* s
     bool daychanged = turnday(state, move, year, month, day, &gap, &passed);
     advancevalues settings;
     readcycleconfig(state, &settings);
-    int announced = scansimple(state, &range, stamp, move, launcher);
+    // The cycle's order: simple and weekly alarms by minute, then monthly, then annual.
+    int announced = scanminutes(state, &range, stamp, move, launcher);
     announced += scanlist(state, DATAMONTHLY, settings.monthly, monthlydue, passed, launcher);
     announced += scanlist(state, DATAANNUAL, settings.annual, annualdue, passed, launcher);
     freelineset(&gap.seen);

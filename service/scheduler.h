@@ -9,10 +9,11 @@
 // schedulerstate it is given, so a test can run several services side by
 // side and look into each.
 //
-// runcycle reads the configuration and the three alarm lists afresh. It
-// announces simple alarms in their minute, and every minute passed over since
-// the greatest minute scanned (a slow scan, a suspend, a stop of the service)
-// late, once, in the order of their minutes, within the catch-up limit; it
+// runcycle reads the configuration and the four alarm lists afresh. It
+// announces simple and weekly alarms in their minute, and every minute passed
+// over since the greatest minute scanned (a slow scan, a suspend, a stop of
+// the service) late, once, in the order of their minutes, within the catch-up
+// limit (a weekly line once, for its latest minute passed); it
 // announces monthly and annual alarms once a day while their date lies in the
 // advance window, and after such a gap those whose date fell in it and that
 // were not seen on the last day scanned. Every fatal error ends the process
@@ -31,6 +32,7 @@
 
 // Starts the notification for one alarm line; true when it was started. due
 // is the minute announced, "YYYY-MM-DD HH:MM": a simple alarm's own minute, a
+// weekly alarm's minute (the latest one passed for a line caught up), a
 // monthly or annual alarm's date (the one in the window, or the one that
 // passed for an alarm caught up) with 00:00.
 typedef bool (*notificationlauncher)(const char* line, const char* due);
@@ -48,10 +50,13 @@ const long SMALLSTEPBACKMINUTES = 3 * 60;
 // to this many minutes (a slow scan) as time that passed.
 const long SLOWSCANMINUTES = 5;
 
-// A simple alarm line announced for a minute within SMALLSTEPBACKMINUTES up to
-// the greatest minute scanned, and how many of its copies were announced.
+// A simple or weekly alarm line announced for a minute within
+// SMALLSTEPBACKMINUTES up to the greatest minute scanned, and how many of its
+// copies were announced. A weekly line comes back every week, so its text
+// here is the minute announced, a space and the line.
 struct keptline {
     char* line;
+    bool weekly;
     int count;
     int used;   // copies met again in the current cycle
 };
@@ -72,7 +77,7 @@ struct schedulerstate {
     long long greatestutcminute;
     // The minute of the previous cycle; below greatestscanned after the clock stepped back.
     char lastscanned[STAMPBUFSIZE];
-    // The simple lines kept so that a minute the clock shows again announces nothing twice.
+    // The simple and weekly lines kept so that a minute the clock shows again announces nothing twice.
     keptline* kept;
     int keptcount;
     size_t keptcapacity;
@@ -84,11 +89,11 @@ struct schedulerstate {
     // The configuration message is written once for each faulty content.
     bool configfault;
     uint64_t configfingerprint;
-    // The three lists are read through this one block reader, one after the other.
+    // The four lists are read through this one block reader, one after the other.
     datalinereader listreader;
 };
 
-void createdatafiles();                                        // returns only when all four data files exist
+void createdatafiles();                                        // returns only when all five data files exist
 // Fills values as the service reads the configuration (readserviceconfig)
 // from the data lines of file, and writes the configuration message when it is due.
 void readconfigfile(advancevalues* values, FILE* file);
@@ -97,6 +102,8 @@ void initschedulerstate(schedulerstate* state);                // no day, no min
 void clearschedulerstate(schedulerstate* state);               // releases what state holds, then as initschedulerstate
 // 0: line is kept with count copies announced; 1: memory for it could not be had.
 int keepsimpleline(schedulerstate* state, const char* line, int count);
+// As keepsimpleline, for the weekly line announced for the minute due ("YYYY-MM-DD HH:MM").
+int keepweeklyline(schedulerstate* state, const char* due, const char* line, int count);
 // One cycle at stamp on that date, utcseconds being the same moment in UTC
 // (seconds since 1970). True when the state should be saved now: something
 // was announced, or the day changed.

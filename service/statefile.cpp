@@ -12,12 +12,14 @@
 #include <ctime>
 
 const char STATEFILENAME[] = "service.state";
-const char STATEFILEHEADER[] = "ruvello service state 1";
+const char STATEFILEHEADER[] = "ruvello service state 2";
 
 namespace {
 
-// Room for one line of the state file: the longest is "kept", a count of up
-// to MOSTKEPTCOPIES digits and a whole data line of 511 characters.
+// The header of the version before weekly alarms, which still loads.
+const char FIRSTVERSIONHEADER[] = "ruvello service state 1";
+// Room for one line of the state file: the longest is "weekly", a count of up
+// to MOSTKEPTCOPIES digits, a minute and a whole data line of 511 characters.
 const int STATELINEBUFSIZE = 640;
 // More copies of one line than any list holds: a larger count is no count we wrote.
 const long MOSTKEPTCOPIES = 1000000;
@@ -25,6 +27,7 @@ const char SCANNEDPREFIX[] = "scanned ";
 const char UTCPREFIX[] = "utc ";
 const char NOTIFIEDPREFIX[] = "notified ";
 const char KEPTPREFIX[] = "kept ";
+const char WEEKLYPREFIX[] = "weekly ";
 const char ENDLINE[] = "end";
 
 // Reads one line, its line end (LF or CR LF) removed. 1: a line; 0: the end
@@ -54,8 +57,21 @@ bool isdataline(const char* text) {
     return isdigit((unsigned char)text[0]) && strlen(text) < (size_t)LINEBUFSIZE;
 }
 
-// Reads the items after the header into state; false at the first one out of place.
-bool readitems(FILE* file, schedulerstate* state) {
+// Reads a kept item's count and the space after it from text; the rest
+// follows at *rest. False when it is no count we wrote.
+bool readkeptcount(char* text, int* count, char** rest) {
+    size_t digits = strspn(text, "0123456789");
+    if (digits == 0 || digits > 7 || text[digits] != ' ') return false;
+    long value = atol(text);
+    if (value < 1 || value > MOSTKEPTCOPIES) return false;
+    *count = (int)value;
+    *rest = text + digits + 1;
+    return true;
+}
+
+// Reads the items after the header into state; false at the first one out of
+// place. weekly: the file's version has weekly items.
+bool readitems(FILE* file, schedulerstate* state, bool weekly) {
     char line[STATELINEBUFSIZE];
     if (readstateline(file, line) != 1 || !startswith(line, SCANNEDPREFIX) ||
         !isstampalone(line + strlen(SCANNEDPREFIX))) {
@@ -79,13 +95,20 @@ bool readitems(FILE* file, schedulerstate* state) {
             if (!isdataline(text)) return false;
             if (!isnotified(state, text) && addlinetoset(&state->notified, text) != 0) return false;
         } else if (startswith(line, KEPTPREFIX)) {
-            char* text = line + strlen(KEPTPREFIX);
-            size_t digits = strspn(text, "0123456789");
-            if (digits == 0 || digits > 7 || text[digits] != ' ') return false;
-            long count = atol(text);
-            text += digits + 1;
-            if (count < 1 || count > MOSTKEPTCOPIES || !isdataline(text) || !isrealstamp(text)) return false;
-            if (keepsimpleline(state, text, (int)count) != 0) return false;
+            char* text;
+            int count;
+            if (!readkeptcount(line + strlen(KEPTPREFIX), &count, &text)) return false;
+            if (!isdataline(text) || !isrealstamp(text)) return false;
+            if (keepsimpleline(state, text, count) != 0) return false;
+        } else if (weekly && startswith(line, WEEKLYPREFIX)) {
+            char* text;
+            int count;
+            if (!readkeptcount(line + strlen(WEEKLYPREFIX), &count, &text)) return false;
+            if (strlen(text) <= (size_t)STAMPLEN || text[STAMPLEN] != ' ') return false;
+            text[STAMPLEN] = '\0';
+            const char* kept = text + STAMPLEN + 1;
+            if (!isstampalone(text) || !isdataline(kept)) return false;
+            if (keepweeklyline(state, text, kept, count) != 0) return false;
         } else {
             return false;
         }
@@ -127,7 +150,9 @@ const char* getstateline(int index, void* context) {
     }
     if (lines->kept < state->keptcount) {
         const keptline* kept = &state->kept[lines->kept++];
-        snprintf(lines->text, sizeof lines->text, "%s%d %s", KEPTPREFIX, kept->count, kept->line);
+        // A weekly line's text is already its minute, a space and the line.
+        snprintf(lines->text, sizeof lines->text, "%s%d %s", kept->weekly ? WEEKLYPREFIX : KEPTPREFIX, kept->count,
+                 kept->line);
         return lines->text;
     }
     return ENDLINE;
@@ -141,7 +166,11 @@ stateload loadstatefile(schedulerstate* state, const char* path) {
     FILE* file = openforreading(path);
     if (file == NULL) return errno == ENOENT ? STATEMISSING : STATEUNREADABLE;
     char line[STATELINEBUFSIZE];
-    bool read = readstateline(file, line) == 1 && strcmp(line, STATEFILEHEADER) == 0 && readitems(file, state);
+    bool read = readstateline(file, line) == 1;
+    if (read) {
+        bool current = strcmp(line, STATEFILEHEADER) == 0;
+        read = (current || strcmp(line, FIRSTVERSIONHEADER) == 0) && readitems(file, state, current);
+    }
     fclose(file);
     if (read) return STATELOADED;
     clearschedulerstate(state);

@@ -4,13 +4,16 @@
 // main forms the path with getstatefilename, calls loadstatefile once on a
 // fresh schedulerstate before the first cycle, and savestatefile whenever
 // runcycle asks for it. The file is plain text, one item a line:
-//   ruvello service state 1            what the file is, and its version
+//   ruvello service state 2            what the file is, and its version
 //   scanned YYYY-MM-DD HH:MM           the greatest minute scanned, local time
 //   utc YYYY-MM-DD HH:MM               the same minute in UTC
 //   notified LINE                      a monthly or annual line seen that day (any number)
 //   kept COUNT LINE                    a simple line and its copies announced (any number)
+//   weekly COUNT YYYY-MM-DD HH:MM LINE a weekly line, the minute it was announced for, and its copies (any number)
 //   end
-// Anything else, a missing end included, makes the whole file unreadable.
+// Anything else, a missing end included, makes the whole file unreadable. A
+// file of version 1, written before weekly alarms, is read alike; it holds no
+// weekly item.
 #ifndef RUVELLO_STATEFILE_H
 #define RUVELLO_STATEFILE_H
 

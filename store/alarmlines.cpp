@@ -16,8 +16,8 @@ const char TOOLONGMESSAGE[] = "Cannot create a new alert. The message is too lon
 const char NODATEMESSAGE[] = "Cannot create a new alert. The date does not exist.";
 const char PASTMESSAGE[] = "Cannot create a new alert for the past.\nPlease provide a future time.";
 const char LAYOUTSDESCRIPTION[] =
-    "a simple alarm \"YYYY-MM-DD HH:MM - message\", a monthly alarm \"DD - message\" or an annual alarm "
-    "\"MM-DD - message\"";
+    "a simple alarm \"YYYY-MM-DD HH:MM - message\", a monthly alarm \"DD - message\", an annual alarm "
+    "\"MM-DD - message\" or a weekly alarm \"HH:MM DAYS - message\" (DAYS the weekday digits 1 Monday to 7 Sunday)";
 
 namespace {
 
@@ -50,44 +50,83 @@ bool realminute(const localminute* at) {
 }
 
 // Each reader recognises one layout at the start of line: it gives the length
-// of the date and its separator, with the fields in at, or 0 when line does
-// not follow the layout. A message must follow the separator.
-typedef int (*layoutreader)(const char* line, localminute* at);
+// of the date and its separator, with the fields in at (and a weekly line's
+// days in days), or 0 when line does not follow the layout. A message must
+// follow the separator.
+typedef int (*layoutreader)(const char* line, localminute* at, int* days);
+// Each shape tells whether line has a layout's form, its fields being digits
+// whatever their values: the length of its fields and separator, else 0.
+typedef int (*layoutshape)(const char* line);
 
-// Each layout's date fields ('d' a digit) and the separator after them.
+// Each layout's date fields ('d' a digit) and the separator after them; a
+// weekly line's days stand between its time and its separator.
 const char SIMPLEPATTERN[] = "dddd-dd-dd dd:dd - ";
 const char MONTHLYPATTERN[] = "dd - ";
 const char ANNUALPATTERN[] = "dd-dd - ";
+const char WEEKLYTIMEPATTERN[] = "dd:dd ";
+const int WEEKLYTIMELENGTH = (int)sizeof WEEKLYTIMEPATTERN - 1;
+const int DAYSPERWEEK = 7;
 
-int readsimple(const char* line, localminute* at) {
+int fixedshape(const char* line, const char* pattern) { return follows(line, pattern) ? (int)strlen(pattern) : 0; }
+int simpleshape(const char* line) { return fixedshape(line, SIMPLEPATTERN); }
+int monthlyshape(const char* line) { return fixedshape(line, MONTHLYPATTERN); }
+int annualshape(const char* line) { return fixedshape(line, ANNUALPATTERN); }
+
+int weeklyshape(const char* line) {
+    if (!follows(line, WEEKLYTIMEPATTERN)) return 0;
+    int length = WEEKLYTIMELENGTH;
+    while (isdigit((unsigned char)line[length])) length++;
+    return follows(line + length, SEPARATOR) ? length + SEPARATORLENGTH : 0;
+}
+
+int readsimple(const char* line, localminute* at, int*) {
     if (!follows(line, SIMPLEPATTERN)) return 0;
     *at = {digitsat(line, 0, 4), digitsat(line, 5, 2), digitsat(line, 8, 2), digitsat(line, 11, 2), digitsat(line, 14, 2)};
     return realminute(at) ? STAMPLEN + SEPARATORLENGTH : 0;
 }
 
-int readmonthly(const char* line, localminute* at) {
+int readmonthly(const char* line, localminute* at, int*) {
     if (!follows(line, MONTHLYPATTERN)) return 0;
     *at = {0, 0, digitsat(line, 0, 2), 0, 0};
     return at->day >= 1 && at->day <= 31 ? 2 + SEPARATORLENGTH : 0;
 }
 
-int readannual(const char* line, localminute* at) {
+int readannual(const char* line, localminute* at, int*) {
     if (!follows(line, ANNUALPATTERN)) return 0;
     *at = {0, digitsat(line, 0, 2), digitsat(line, 3, 2), 0, 0};
     return at->day >= 1 && at->day <= daysinmonth(ANYLEAPYEAR, at->month) ? 5 + SEPARATORLENGTH : 0;
 }
 
+// The days must be ISO weekday digits in strictly ascending order, so that a
+// line names each day once and two lines of the same days read alike.
+int readweekly(const char* line, localminute* at, int* days) {
+    int length = weeklyshape(line);
+    if (length == 0) return 0;
+    *at = {0, 0, 0, digitsat(line, 0, 2), digitsat(line, 3, 2)};
+    if (at->hour > 23 || at->minute > 59) return 0;
+    *days = 0;
+    int previous = 0;
+    for (int i = WEEKLYTIMELENGTH; isdigit((unsigned char)line[i]); i++) {
+        int day = line[i] - '0';
+        if (day <= previous || day > DAYSPERWEEK) return 0;
+        *days |= 1 << (day - 1);
+        previous = day;
+    }
+    return previous == 0 ? 0 : length;
+}
+
 struct layoutentry {
     int layout;
-    int kind;             // the list that holds it (datafiles.h)
-    const char* pattern;  // its date fields and separator
+    int kind;  // the list that holds it (datafiles.h)
+    layoutshape shape;
     layoutreader read;
 };
 
 const layoutentry LAYOUTS[] = {
-    {LAYOUTSIMPLE, KINDSINGLE, SIMPLEPATTERN, readsimple},
-    {LAYOUTMONTHLY, KINDMONTHLY, MONTHLYPATTERN, readmonthly},
-    {LAYOUTANNUAL, KINDANNUAL, ANNUALPATTERN, readannual},
+    {LAYOUTSIMPLE, KINDSINGLE, simpleshape, readsimple},
+    {LAYOUTMONTHLY, KINDMONTHLY, monthlyshape, readmonthly},
+    {LAYOUTANNUAL, KINDANNUAL, annualshape, readannual},
+    {LAYOUTWEEKLY, KINDWEEKLY, weeklyshape, readweekly},
 };
 
 const layoutentry* layoutofkind(int kind) {
@@ -119,16 +158,19 @@ void freelines(textlines* lines) {
 int readalarmline(const char* line, alarmline* read) {
     for (const layoutentry& entry : LAYOUTS) {
         localminute at;
-        int length = entry.read(line, &at);
+        int days = 0;
+        int length = entry.read(line, &at, &days);
         if (length > 0 && line[length] != '\0') {
             read->layout = entry.layout;
             read->at = at;
+            read->days = days;
             read->message = line + length;
             return read->layout;
         }
     }
     read->layout = LAYOUTNONE;
     read->at = {0, 0, 0, 0, 0};
+    read->days = 0;
     read->message = line;
     return LAYOUTNONE;
 }
@@ -148,10 +190,12 @@ void formatminute(const localminute* minute, char* text) {
     if (written < 0 || written >= STAMPBUFSIZE) text[0] = '\0';
 }
 
-void composesimpleline(const localminute* minute, const char* message, char* line) {
-    char stamp[STAMPBUFSIZE];
-    formatminute(minute, stamp);
-    int prefix = snprintf(line, LINEBUFSIZE, "%s%s", stamp, SEPARATOR);
+namespace {
+
+// Writes message after the prefix of length prefix in line, cut at the
+// longest length that fits a data line, never inside a UTF-8 character, its
+// line breaks made spaces.
+void appendmessage(char* line, int prefix, const char* message) {
     if (prefix < 0 || prefix >= LINEBUFSIZE) {
         line[0] = '\0';
         return;
@@ -162,6 +206,24 @@ void composesimpleline(const localminute* minute, const char* message, char* lin
         line[prefix + i] = (c == '\r' || c == '\n') ? ' ' : c;
     }
     line[prefix + length] = '\0';
+}
+
+}  // namespace
+
+void composesimpleline(const localminute* minute, const char* message, char* line) {
+    char stamp[STAMPBUFSIZE];
+    formatminute(minute, stamp);
+    appendmessage(line, snprintf(line, LINEBUFSIZE, "%s%s", stamp, SEPARATOR), message);
+}
+
+void composeweeklyline(int hour, int minute, const bool days[7], const char* message, char* line) {
+    char digits[DAYSPERWEEK + 1];
+    int count = 0;
+    for (int day = 0; day < DAYSPERWEEK; day++) {
+        if (days[day]) digits[count++] = (char)('1' + day);
+    }
+    digits[count] = '\0';
+    appendmessage(line, snprintf(line, LINEBUFSIZE, "%02d:%02d %s%s", hour % 100, minute % 100, digits, SEPARATOR), message);
 }
 
 namespace {
@@ -214,18 +276,22 @@ int removealarmline(int kind, const char* line, char* path) { return changealarm
 int newalarmkind(const char* line) {
     if (strpbrk(line, "\r\n") != NULL) return -1;
     for (const layoutentry& entry : LAYOUTS) {
-        if (follows(line, entry.pattern)) return entry.kind;
+        if (entry.shape(line) > 0) return entry.kind;
     }
     return -1;
 }
 
 const char* checknewalarm(int kind, const char* line, const char* now) {
     const layoutentry* entry = layoutofkind(kind);
-    if (entry == NULL || !follows(line, entry->pattern)) return NODATEMESSAGE;
-    if (line[strlen(entry->pattern)] == '\0') return EMPTYMESSAGE;
+    int fields = entry == NULL ? 0 : entry->shape(line);
+    if (fields == 0) return NODATEMESSAGE;
+    if (line[fields] == '\0') return EMPTYMESSAGE;
     if (strlen(line) > (size_t)LINEMAX) return TOOLONGMESSAGE;
+    // A weekly line's days end where its separator begins.
+    if (kind == KINDWEEKLY && fields == WEEKLYTIMELENGTH + SEPARATORLENGTH) return NODAYMESSAGE;
     localminute at;
-    if (entry->read(line, &at) == 0) return NODATEMESSAGE;
+    int days = 0;
+    if (entry->read(line, &at, &days) == 0) return NODATEMESSAGE;
     // The alarm's minute, the first 16 characters of its line, must come
     // after the current minute; the message itself plays no part.
     if (kind == KINDSINGLE && strncmp(line, now, STAMPLEN) <= 0) return PASTMESSAGE;

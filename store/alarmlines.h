@@ -2,8 +2,10 @@
 // adding of one line to a list on disk.
 //
 // The lists hold a simple alarm as "YYYY-MM-DD HH:MM - message", a monthly one
-// as "DD - message" and an annual one as "MM-DD - message", each date or minute
-// a real one (a monthly day 1 to 31, an annual 29 February included).
+// as "DD - message", an annual one as "MM-DD - message" and a weekly one as
+// "HH:MM D... - message", each date or minute a real one (a monthly day 1 to
+// 31, an annual 29 February included) and a weekly one's days its ISO weekday
+// digits (1 Monday to 7 Sunday), strictly ascending, at least one.
 // readalarmline tells which of them a line follows, gives its fields and
 // where its message begins; a line made by hand that follows none of them is
 // LAYOUTNONE, and its message is the whole line.
@@ -36,10 +38,15 @@ const int LAYOUTNONE = 0;
 const int LAYOUTSIMPLE = 1;    // at: all five fields
 const int LAYOUTMONTHLY = 2;   // at: the day
 const int LAYOUTANNUAL = 3;    // at: month and day
+const int LAYOUTWEEKLY = 4;    // at: hour and minute; days: the days of the week
+
+// The days of the week in a week's days as bits: Monday (ISO weekday 1) is bit 0.
+inline bool hasweekday(int days, int isoweekday) { return (days >> (isoweekday - 1) & 1) != 0; }
 
 struct alarmline {
     int layout;
     localminute at;       // the fields the layout holds, the others 0
+    int days;             // a weekly line's days of the week, else 0
     const char* message;  // inside the line: after the date's " - ", or the whole line
 };
 
@@ -54,6 +61,10 @@ void formatminute(const localminute* minute, char* text);
 // length that fits, never inside a UTF-8 character; a carriage return or line
 // feed becomes a space, so the message never brings a line break into a file.
 void composesimpleline(const localminute* minute, const char* message, char* line);
+// Makes the weekly alarm "HH:MM D... - message" in line (room for
+// LINEBUFSIZE), days[0] being Monday and days[6] Sunday; the message as for
+// composesimpleline. Without a day the line has none (checknewalarm refuses it).
+void composeweeklyline(int hour, int minute, const bool days[7], const char* message, char* line);
 
 // What appendalarmline and removealarmline did.
 const int LISTCHANGED = 0;     // the list on disk now holds the change
@@ -74,8 +85,9 @@ int removealarmline(int kind, const char* line, char* path);
 // A new alarm line and the checks it must pass before a list takes it: the
 // panel's Create composes the line from its fields, the command line's --add
 // is given it whole, and both refuse it with the same alert texts, checked in
-// the same order (an empty message, a line too long, a date that does not
-// exist, a simple alarm that is not after the current minute).
+// the same order (an empty message, a line too long, a weekly alarm without
+// a day, a date or time that does not exist, a simple alarm that is not after
+// the current minute).
 // newalarmkind tells by its layout which list a whole line is for, its date
 // fields only being digits; checknewalarm gives the alert text that refuses
 // it, or NULL.
@@ -83,13 +95,15 @@ extern const char EMPTYMESSAGE[];    // "Cannot create a new alert. The message 
 extern const char TOOLONGMESSAGE[];  // "Cannot create a new alert. The message is too long."
 extern const char NODATEMESSAGE[];   // "Cannot create a new alert. The date does not exist."
 extern const char PASTMESSAGE[];     // "Cannot create a new alert for the past.\nPlease provide a future time."
+// The panel's weekly page tells a Create without a chosen day by this text too.
+const char NODAYMESSAGE[] = "Cannot create a new alert. Please choose at least one day of the week.";
 
 // The layouts of the alarm lines, as a message naming them shows them.
 extern const char LAYOUTSDESCRIPTION[];
 
-// The kind (KINDSINGLE, KINDMONTHLY or KINDANNUAL of datafiles.h) whose
-// layout line has: its date fields, then " - ", then the message (which may
-// be empty); -1 for a line of no layout, or one holding a carriage return or
+// The kind (KINDSINGLE, KINDMONTHLY, KINDANNUAL or KINDWEEKLY of datafiles.h)
+// whose layout line has: its date fields (a weekly line's days may be none),
+// then " - ", then the message (which may be empty); -1 for a line of no layout, or one holding a carriage return or
 // line feed.
 int newalarmkind(const char* line);
 // The alert text that refuses line of kind as a new alarm, NULL when it is

@@ -1,5 +1,6 @@
 #include "duerules.h"
 
+#include "alarmlines.h"
 #include "calendar.h"
 #include "configfile.h"
 
@@ -47,7 +48,7 @@ int digitsat(const char* text, int start, int count) {
 }
 
 // The local minute of a moment as "YYYY-MM-DD HH:MM".
-void localminute(time_t moment, char* minute) {
+void shownminute(time_t moment, char* minute) {
     struct tm* broken = localtime(&moment);
     if (broken == NULL || strftime(minute, (size_t)MINUTEBUFSIZE, "%Y-%m-%d %H:%M", broken) == 0) minute[0] = '\0';
 }
@@ -108,17 +109,45 @@ void announcedminute(const char* line, char* minute) {
     // The first minute the clock shows at or after the wanted one: the wanted
     // minute itself, unless the clock jumps over it.
     char shown[MINUTEBUFSIZE];
-    localminute(moment, shown);
+    shownminute(moment, shown);
     for (int step = 0; step < MOSTGAPMINUTES && strcmp(shown, wanted) < 0; step++) {
         moment += 60;
-        localminute(moment, shown);
+        shownminute(moment, shown);
     }
     char before[MINUTEBUFSIZE];
-    localminute(moment - 60, before);
+    shownminute(moment - 60, before);
     for (int step = 0; step < MOSTGAPMINUTES && strcmp(before, wanted) >= 0; step++) {
         moment -= 60;
         memcpy(shown, before, MINUTEBUFSIZE);
-        localminute(moment - 60, before);
+        shownminute(moment - 60, before);
     }
     memcpy(minute, shown, MINUTEBUFSIZE);
+}
+
+bool weeklydue(const char* line, const char* after, const char* upto, char* due) {
+    const char* time = upto + 11;  // "HH:MM" of the minute upto
+    // The minute alone needs the line's own time: most lines differ at once.
+    if (after == NULL && strncmp(line, time, 5) != 0) return false;
+    alarmline read;
+    if (readalarmline(line, &read) != LAYOUTWEEKLY) return false;
+    long long today = daynumber(digitsat(upto, 0, 4), digitsat(upto, 5, 2), digitsat(upto, 8, 2));
+    int todayweekday = weekday(today) + 1;
+    bool latertoday = strncmp(line, time, 5) > 0;
+    // The fewest days back to the latest of the line's minutes at or before upto.
+    int back = 8;
+    for (int day = 1; day <= 7; day++) {
+        if (!hasweekday(read.days, day)) continue;
+        int distance = (todayweekday - day + 7) % 7;
+        if (distance == 0 && latertoday) distance = 7;
+        if (distance < back) back = distance;
+    }
+    if (after == NULL && back != 0) return false;
+    int year, month, day;
+    datefromdaynumber(today - back, &year, &month, &day);
+    char minute[MINUTEBUFSIZE];
+    int written = snprintf(minute, sizeof minute, "%04d-%02d-%02d %.5s", year % 10000, month % 100, day % 100, line);
+    if (written != STAMPLEN) return false;
+    if (after != NULL && strncmp(minute, after, STAMPLEN) <= 0) return false;
+    memcpy(due, minute, MINUTEBUFSIZE);
+    return true;
 }

@@ -12,6 +12,10 @@
 // characters name, when that is a minute a clock can show (isrealstamp);
 // announcedminute gives the minute in which the service announces it, which
 // is another one only for a minute that the start of daylight saving skips.
+// A weekly line is due in each minute whose day of the week is among its
+// days and whose time is its time; after a gap the cycle announces it once,
+// for the latest such minute that passed (weeklydue), like a simple line
+// that skipped minutes included.
 #ifndef RUVELLO_DUERULES_H
 #define RUVELLO_DUERULES_H
 
@@ -46,5 +50,10 @@ const int MINUTEBUFSIZE = 17;
 // simple line whose first 16 characters isrealstamp accepts: that minute,
 // or, when the start of daylight saving skips it, the first minute after the gap.
 void announcedminute(const char* line, char* minute);
+// True when the weekly line (only one whose fields follow its layout) is due
+// in a minute after the minute after and at or before upto, or, with after
+// NULL, in the minute upto itself ("YYYY-MM-DD HH:MM", real minutes); due
+// (MINUTEBUFSIZE bytes) then receives the latest such minute.
+bool weeklydue(const char* line, const char* after, const char* upto, char* due);
 
 #endif

@@ -17,14 +17,18 @@
 #include <cstdlib>
 #include <cstring>
 
-const char EXPORTFIRSTLINE[] = "Ruvello export 1";
+const char EXPORTFIRSTLINE[] = "Ruvello export 2";
 
 namespace {
 
 const char FORMATPREFIX[] = "Ruvello export ";
 const char SETTINGSSECTION[] = "[settings]";
-// The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL.
-const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]"};
+// The first line of the format before weekly alarms, which still imports:
+// its files hold no weekly section, and their weekly list is empty.
+const char FIRSTFORMATLINE[] = "Ruvello export 1";
+// The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL, KINDWEEKLY.
+const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]",
+                                              "[weekly alarms]"};
 // The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;
@@ -99,7 +103,7 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
     char dated[SHORTLINEBUFSIZE];
     format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     const char* head[] = {EXPORTFIRSTLINE,
-                          "# All the data of Ruvello: the two advance values and the three lists of alarms.",
+                          "# All the data of Ruvello: the two advance values and the four lists of alarms.",
                           dated,
                           "# or with: ruvelloconfig --import FILE",
                           "# Empty lines and lines beginning with '#' are comments. Below each [section],",
@@ -209,6 +213,7 @@ const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSEC
 // and where the alarms and the text of a problem go.
 struct exportreading {
     rawline line;
+    bool firstformat;  // a file of the format before weekly alarms
     int current;
     bool seen[SECTIONS];
     int settingslines;
@@ -222,9 +227,13 @@ struct exportreading {
 const char* firstlineproblem(exportreading* reading) {
     const char* text = reading->line.text;
     if (strncmp(text, BYTEORDERMARK, strlen(BYTEORDERMARK)) == 0) text += strlen(BYTEORDERMARK);
-    if (strcmp(text, EXPORTFIRSTLINE) == 0 && reading->line.length < (size_t)LINEBUFSIZE - 1) return NULL;
+    reading->firstformat = strcmp(text, FIRSTFORMATLINE) == 0;
+    if ((reading->firstformat || strcmp(text, EXPORTFIRSTLINE) == 0) && reading->line.length < (size_t)LINEBUFSIZE - 1) {
+        return NULL;
+    }
     if (strncmp(text, FORMATPREFIX, strlen(FORMATPREFIX)) == 0 && isdigit((unsigned char)text[strlen(FORMATPREFIX)])) {
-        format(reading->reason, reading->reasonsize, "it is an export of format %.20s; this version of Ruvello reads format 1",
+        format(reading->reason, reading->reasonsize,
+               "it is an export of format %.20s; this version of Ruvello reads formats 1 and 2",
                text + strlen(FORMATPREFIX));
     } else {
         format(reading->reason, reading->reasonsize, "its first line is not \"%s\": this is no Ruvello export",
@@ -237,11 +246,13 @@ const char* firstlineproblem(exportreading* reading) {
 const char* sectionproblem(exportreading* reading) {
     const char* text = reading->line.text;
     int section = sectionnamed(text);
+    // The format before weekly alarms has no section for them.
+    if (section == KINDWEEKLY && reading->firstformat) section = -1;
     const char* problem = NULL;
     if (section < 0) {
         format(reading->reason, reading->reasonsize,
                "\"%.60s\" is no section of an export; they are [settings], [simple alarms], "
-               "[monthly alarms] and [annual alarms]",
+               "[monthly alarms], [annual alarms] and, from format 2 on, [weekly alarms]",
                text);
         problem = reading->reason;
     } else if (reading->seen[section]) {
@@ -290,6 +301,7 @@ const char* bodylineproblem(exportreading* reading) {
 const char* endproblem(exportreading* reading, int* lineno) {
     if (*lineno == 0) return "it is empty: this is no Ruvello export";
     for (int section = 0; section < SECTIONS; section++) {
+        if (section == KINDWEEKLY && reading->firstformat) continue;
         if (!reading->seen[section]) {
             format(reading->reason, reading->reasonsize, "the file ends without the section %s", sectiontitle(section));
             *lineno = 0;

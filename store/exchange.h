@@ -1,14 +1,15 @@
 // Export and import: all of a user's data (the two advance values and the
-// three alarm lists) in one text file that a person can read and edit, for
+// four alarm lists) in one text file that a person can read and edit, for
 // backups and for carrying the alarms to another computer.
 //
-// The file begins with the line "Ruvello export 1" (the format and its
-// version). Then come four sections, each opened by its name in brackets:
+// The file begins with the line "Ruvello export 2" (the format and its
+// version). Then come five sections, each opened by its name in brackets:
 // "[settings]" holds the configuration file's lines, read exactly as the
 // panel reads "config.dat" (the first data line is the annual advance, the
-// second the monthly advance); "[simple alarms]", "[monthly alarms]" and
-// "[annual alarms]" hold one alarm per line, byte for byte as in the data
-// files. Empty lines and lines beginning with '#' are comments. Lines may end
+// second the monthly advance); "[simple alarms]", "[monthly alarms]",
+// "[annual alarms]" and "[weekly alarms]" hold one alarm per line, byte for
+// byte as in the data files. A file of format 1, "Ruvello export 1", has no
+// weekly section and imports with an empty weekly list. Empty lines and lines beginning with '#' are comments. Lines may end
 // in LF or CR LF, so a file written on Windows reads on Linux and back.
 //
 // Typical use:
@@ -87,10 +88,10 @@ struct importoutcome {
     int added[ALARMKINDS];  // alarms the data files gained or, replacing, now hold
 };
 
-// Replaces the settings and the three lists with data's (merge false), or adds
+// Replaces the settings and the four lists with data's (merge false), or adds
 // data's alarms that a list does not hold yet to its end, settings kept
 // (merge true). First the current data is exported to the state folder as
-// "before-import-<date>-<hh-mm-ss>.txt", never over an existing file. The four
+// "before-import-<date>-<hh-mm-ss>.txt", never over an existing file. The five
 // files are replaced all or nothing: when one replacement fails, the files
 // already replaced get their old bytes back. Gives one of the values above.
 int importdata(const alarmdata* data, bool merge, importoutcome* outcome);

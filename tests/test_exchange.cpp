@@ -18,7 +18,7 @@ namespace {
 const char* vectorline(int index, void* context) { return (*(std::vector<std::string>*)context)[index].c_str(); }
 
 struct lists {
-    std::vector<std::string> single, monthly, annual;
+    std::vector<std::string> single, monthly, annual, weekly;
 };
 
 void writedata(const scratchhome& home, int annual, int monthly, const lists& data) {
@@ -27,9 +27,9 @@ void writedata(const scratchhome& home, int annual, int monthly, const lists& da
     mkdir((home.home() + "/.fltk/ruvello").c_str(), 0700);
     mkdir(folder.c_str(), 0700);
     ASSERT_EQ(0, writeconfigfile((folder + "config.dat").c_str(), annual, monthly));
-    std::vector<std::string> copy[3] = {data.single, data.monthly, data.annual};
-    const char* names[3] = {"single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
-    for (int i = 0; i < 3; i++) {
+    std::vector<std::string> copy[4] = {data.single, data.monthly, data.annual, data.weekly};
+    const char* names[4] = {"single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat", "weekly_alerts.dat"};
+    for (int i = 0; i < 4; i++) {
         ASSERT_EQ(0, writealertlistfile((folder + names[i]).c_str(), "x", vectorline, (int)copy[i].size(), &copy[i]));
     }
 }
@@ -63,12 +63,14 @@ TEST(Exchange, AnExportReadsBackByteForByteAlsoWithWindowsLineEnds) {
                      "2027-01-02 03:04 - " + std::string(492, '\xe9')};
     tricky.monthly = {"05 - rent - then \\ 'back' \t tab", "31 - " + std::string(506, '@')};
     tricky.annual = {"02-31 - no such day, kept", "12-24 - caf\xc3\xa9 \xff\xfe \x01 ~"};
+    tricky.weekly = {"07:30 12345 - get up", "99:99 9 - made by hand, kept", "21:00 1234567 - pills"};
     writedata(home, 30, 0, tricky);
     std::string exported = home.home() + "/export.txt";
     int counts[ALARMKINDS];
     char failed[PATHBUFSIZE];
     ASSERT_EQ(0, exportdata(exported.c_str(), counts, failed));
     EXPECT_EQ(2, counts[KINDSINGLE]);
+    EXPECT_EQ(3, counts[KINDWEEKLY]);
     // An export never takes the place of a data file.
     std::string annual = home.datafolder() + "annual_alerts.dat";
     std::string before = readwholefile(annual);
@@ -76,6 +78,8 @@ TEST(Exchange, AnExportReadsBackByteForByteAlsoWithWindowsLineEnds) {
     EXPECT_EQ(before, readwholefile(annual));
 
     std::string bytes = readwholefile(exported);
+    EXPECT_EQ(0u, bytes.find("Ruvello export 2\n"));
+    EXPECT_LT(bytes.find("\n[annual alarms]\n"), bytes.find("\n[weekly alarms]\n07:30 12345 - get up\n"));
     std::string crlf;
     for (char c : bytes) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string windows = home.home() + "/windows.txt";
@@ -90,6 +94,7 @@ TEST(Exchange, AnExportReadsBackByteForByteAlsoWithWindowsLineEnds) {
         EXPECT_EQ(tricky.single, linesof(data.lists[KINDSINGLE]));
         EXPECT_EQ(tricky.monthly, linesof(data.lists[KINDMONTHLY]));
         EXPECT_EQ(tricky.annual, linesof(data.lists[KINDANNUAL]));
+        EXPECT_EQ(tricky.weekly, linesof(data.lists[KINDWEEKLY]));
         freealarmdata(&data);
     }
 }
@@ -103,8 +108,11 @@ TEST(Exchange, ABadFileIsRefusedNamingItsLine) {
         std::string expected;
     } cases[] = {
         {"", ": it is empty"},
-        {"Ruvello 2.0 - data file for annual alarms\n", ", line 1: its first line is not \"Ruvello export 1\""},
-        {"Ruvello export 2\n", ", line 1: it is an export of format 2"},
+        {"Ruvello 2.0 - data file for annual alarms\n", ", line 1: its first line is not \"Ruvello export 2\""},
+        {"Ruvello export 3\n", ", line 1: it is an export of format 3"},
+        {head + "[annual alarms]\n[weekly alarms]\n", ", line 8: \"[weekly alarms]\" is no section"},
+        {"Ruvello export 2\n[settings]\n[simple alarms]\n[monthly alarms]\n[annual alarms]\n",
+         ": the file ends without the section [weekly alarms]"},
         {"Ruvello export 1\n05 - early\n", ", line 2: only comments may stand before the first section"},
         {head + "[annual alarms]\n[holidays]\n", ", line 8: \"[holidays]\" is no section"},
         {head + "[annual alarms]\n[simple alarms]\n", ", line 8: the section [simple alarms] comes a second time"},
@@ -145,8 +153,10 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     lists mine;
     mine.monthly = {"05 - rent", "05 - rent", "10 - water"};
     mine.annual = {"12-24 - tree"};
+    mine.weekly = {"08:00 1 - stand-up"};
     writedata(home, 9, 2, mine);
     std::string folder = home.datafolder();
+    // A file of the format before weekly alarms: its weekly list is empty.
 
     std::string path = home.home() + "/theirs.txt";
     ASSERT_TRUE(writewholefile(path, "Ruvello export 1\n[settings]\n20\n5\n[simple alarms]\n"
@@ -160,6 +170,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     EXPECT_EQ((std::vector<std::string>{"05 - rent", "05 - rent", "10 - water", "07 - bins"}),
               datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(std::vector<std::string>{"12-24 - tree"}, datalines(folder + "annual_alerts.dat"));
+    EXPECT_EQ(mine.weekly, datalines(folder + "weekly_alerts.dat"));
     EXPECT_EQ((std::vector<std::string>{"9", "2"}), datalines(folder + "config.dat"));
     EXPECT_EQ(1, merged.added[KINDSINGLE]);
     EXPECT_EQ(1, merged.added[KINDMONTHLY]);
@@ -169,6 +180,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     freealarmdata(&theirs);
     EXPECT_EQ((std::vector<std::string>{"10 - water", "07 - bins"}), datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(std::vector<std::string>{}, datalines(folder + "annual_alerts.dat"));
+    EXPECT_EQ(std::vector<std::string>{}, datalines(folder + "weekly_alerts.dat"));
     EXPECT_EQ((std::vector<std::string>{"20", "5"}), datalines(folder + "config.dat"));
 
     // Two imports within a second or two: two copies, neither overwritten.
@@ -183,6 +195,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     freealarmdata(&undo);
     EXPECT_EQ(mine.monthly, datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(mine.annual, datalines(folder + "annual_alerts.dat"));
+    EXPECT_EQ(mine.weekly, datalines(folder + "weekly_alerts.dat"));
     EXPECT_EQ((std::vector<std::string>{"9", "2"}), datalines(folder + "config.dat"));
 }
 

@@ -99,14 +99,16 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     ASSERT_TRUE(writewholefile(datafile("single_alerts.dat"), "2031-05-06 07:08 - jo@example \"q\"\n"));
     ASSERT_TRUE(writewholefile(datafile("monthly_alerts.dat"), "05 - rent\n"));
     ASSERT_TRUE(writewholefile(datafile("annual_alerts.dat"), "12-24 - tree\n01-15 - car\n"));
+    ASSERT_TRUE(writewholefile(datafile("weekly_alerts.dat"), "07:30 12345 - get up\n"));
     initfiles();
     setfileanswerer(answerchosenfile);
     chosenfile = home->home() + "/backup.txt";
     cb_export(NULL, NULL);
     ASSERT_EQ(1u, dialogs.size());
-    EXPECT_EQ(0u, dialogs[0].text.find("Ruvello - Exported 1 simple, 1 monthly and 2 annual alarms")) << dialogs[0].text;
+    EXPECT_EQ(0u, dialogs[0].text.find("Ruvello - Exported 1 simple, 1 monthly, 2 annual and 1 weekly alarms")) << dialogs[0].text;
 
-    for (const char* name : {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"}) {
+    for (const char* name :
+         {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat", "weekly_alerts.dat"}) {
         ASSERT_TRUE(writewholefile(datafile(name), ""));
     }
     refreshsettings(NULL);
@@ -128,7 +130,7 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     answers = {2};  // "Replace all"
     cb_import(NULL, NULL);
     ASSERT_EQ(4u, dialogs.size());
-    EXPECT_NE(std::string::npos, dialogs[2].text.find("holds 1 simple, 1 monthly and 2 annual alarms"));
+    EXPECT_NE(std::string::npos, dialogs[2].text.find("holds 1 simple, 1 monthly, 2 annual and 1 weekly alarms"));
     EXPECT_NE(std::string::npos, dialogs[3].text.find("/.local/state/ruvello/before-import-")) << dialogs[3].text;
     EXPECT_EQ((std::vector<std::string>{"12-24 - tree", "01-15 - car"}), browserlines(annual_browser));
     EXPECT_EQ(std::vector<std::string>{"2031-05-06 07:08 - jo@example \"q\""}, browserlines(single_browser));
@@ -136,6 +138,8 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     EXPECT_EQ(6, monthly_day_adv->value());
     EXPECT_EQ((std::vector<std::string>{"21", "6"}), datalinesof(readwholefile(datafile("config.dat"))));
     EXPECT_EQ(std::vector<std::string>{"05 - rent"}, datalinesof(readwholefile(datafile("monthly_alerts.dat"))));
+    EXPECT_EQ(std::vector<std::string>{"07:30 12345 - get up"},
+              datalinesof(readwholefile(datafile("weekly_alerts.dat"))));
 }
 
 // The command line's --add, --remove and --list against an open panel: an
@@ -166,6 +170,8 @@ TEST_F(PanelAndDisk, TheCommandLineChangesTheListsAnOpenPanelShows) {
         {"2001-01-01 10:00 - long ago", "Cannot create a new alert for the past.\nPlease provide a future time."},
         {"2031-01-01 10:00 - two\nlines", "is no alarm line: give a simple alarm \"YYYY-MM-DD HH:MM - message\""},
         {"24.12. - no layout", "is no alarm line"},
+        {"07:30  - no day", "Cannot create a new alert. Please choose at least one day of the week."},
+        {"07:30 13 - " + std::string(503, 'x'), "Cannot create a new alert. The message is too long."},
     };
     for (const auto& refusal : refused) {
         testing::internal::CaptureStderr();
@@ -179,9 +185,12 @@ TEST_F(PanelAndDisk, TheCommandLineChangesTheListsAnOpenPanelShows) {
     EXPECT_EQ(before, readwholefile(path));
 
     ASSERT_TRUE(writewholefile(datafile("annual_alerts.dat"), "12-24 - tree\n# note\n01-15 - car\n"));
+    EXPECT_EQ(0, commandadd("21:00 1234567 - pills"));
+    EXPECT_EQ(0, commandadd("07:30 12345 - get up"));
+    EXPECT_EQ(0, commandremove("21:00 1234567 - pills"));
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, commandlist());
     EXPECT_EQ("[simple alarms]\n2031-01-01 10:00 - kept\n" + std::string(added) +
-                  "\n[monthly alarms]\n[annual alarms]\n12-24 - tree\n01-15 - car\n",
+                  "\n[monthly alarms]\n[annual alarms]\n12-24 - tree\n01-15 - car\n[weekly alarms]\n07:30 12345 - get up\n",
               testing::internal::GetCapturedStdout());
 }

@@ -106,6 +106,14 @@ TEST(AlarmLines, ALayoutIsRecognisedOnlyWholeAndReal) {
         {"12-24 -tree", LAYOUTNONE, NULL},
         {"5 - rent", LAYOUTNONE, NULL},
         {"2026-12-09 14:30", LAYOUTNONE, NULL},
+        {"00:00 1234567 - every day", LAYOUTWEEKLY, "every day"},
+        {"23:59 7 - sunday", LAYOUTWEEKLY, "sunday"},
+        {"24:00 1 - no such hour", LAYOUTNONE, NULL},
+        {"08:00 12345678 - eight days", LAYOUTNONE, NULL},
+        {"08:00 0 - day zero", LAYOUTNONE, NULL},
+        {"08:00  - no day", LAYOUTNONE, NULL},
+        {"08:00 21 - descending", LAYOUTNONE, NULL},
+        {"08:00 133 - repeated", LAYOUTNONE, NULL},
     };
     for (const auto& c : cases) {
         alarmline read;
@@ -116,6 +124,29 @@ TEST(AlarmLines, ALayoutIsRecognisedOnlyWholeAndReal) {
     EXPECT_TRUE(readstamp("2026-12-31 00:00", &due));
     EXPECT_FALSE(readstamp("2026-12-31 00:00 ", &due));
     EXPECT_FALSE(readstamp("2026-13-01 00:00", &due));
+}
+
+// A weekly alarm is composed from its chosen days and checked like the
+// others, with an alert of its own for no day; its message's room is what the
+// layout leaves, less for each day.
+TEST(AlarmLines, AWeeklyAlarmIsComposedAndCheckedByItsLayout) {
+    const bool workdays[7] = {true, true, true, true, true, false, false};
+    const bool noday[7] = {};
+    char line[LINEBUFSIZE];
+    composeweeklyline(7, 5, workdays, "get\nup", line);
+    EXPECT_STREQ("07:05 12345 - get up", line);
+    EXPECT_EQ(KINDWEEKLY, newalarmkind(line));
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, line, "2030-01-01 00:00"));
+    composeweeklyline(7, 5, noday, "x", line);
+    EXPECT_STREQ(NODAYMESSAGE, checknewalarm(newalarmkind(line), line, "2030-01-01 00:00"));
+    EXPECT_STREQ(EMPTYMESSAGE, checknewalarm(KINDWEEKLY, "07:05 1 - ", "2030-01-01 00:00"));
+    EXPECT_STREQ(NODATEMESSAGE, checknewalarm(KINDWEEKLY, "24:00 1 - x", "2030-01-01 00:00"));
+    EXPECT_STREQ(NODATEMESSAGE, checknewalarm(KINDWEEKLY, "07:05 31 - x", "2030-01-01 00:00"));
+    std::string one = "07:05 1 - " + std::string(501, 'x');
+    std::string all = "07:05 1234567 - " + std::string(495, 'x');
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, one.c_str(), "2030-01-01 00:00"));
+    EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, all.c_str(), "2030-01-01 00:00"));
+    EXPECT_STREQ(TOOLONGMESSAGE, checknewalarm(KINDWEEKLY, (all + "x").c_str(), "2030-01-01 00:00"));
 }
 
 // A message too long for a simple line is cut at a character's edge, and a
@@ -159,6 +190,11 @@ TEST(WhenText, ALineIsDatedAheadOnlyWithinTheServicesLongestAdvance) {
     EXPECT_EQ("in 30 days, on Friday 8 January 2027", when("01-08 - plan", 2026, 12, 9));
     EXPECT_EQ("was on Friday 9 January", when("01-09 - plan", 2026, 12, 9));
     EXPECT_EQ("today", when("12-09 - plan", 2026, 12, 9));
+    // A weekly line without the service's minute: its latest minute up to
+    // now (09:00), which is today's only when its time has come.
+    EXPECT_EQ("was due at 08:00 today", when("08:00 3 - Wednesday", 2026, 12, 9));
+    EXPECT_EQ("was due at 10:00 on Wednesday 2 December", when("10:00 3 - Wednesday", 2026, 12, 9));
+    EXPECT_EQ("was due at 10:00 on Sunday 6 December", when("10:00 67 - weekends", 2026, 12, 9));
 }
 
 // Twenty boxes snoozed at one moment: each writer waits its turn for the
@@ -183,7 +219,8 @@ TEST(Snooze, TwentyBoxesSnoozedAtOnceLeaveTwentyNewLines) {
             // All start when the gate closes.
             while (read(gate[0], &byte, 1) > 0) {
             }
-            std::string line = "12-24 - box " + std::to_string(box);
+            // Every other box shows a weekly line: its message is snoozed alike.
+            std::string line = (box % 2 == 0 ? "12-24 - box " : "07:30 12345 - box ") + std::to_string(box);
             char written[PATHBUFSIZE];
             _exit(snoozereminder(line.c_str(), DEFAULTSNOOZE, now, written));
         }

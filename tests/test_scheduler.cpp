@@ -423,6 +423,7 @@ TEST_F(Scheduler, StateFileRoundTripsAndAnythingMalformedIsUnreadable) {
     config(7, 3);
     write("monthly_alerts.dat", "05 - say \"hi\"\t%s\n");
     write("single_alerts.dat", "2026-05-05 10:00 - kept\n2026-05-05 10:00 - kept\n2026-05-05 10:00 - kept\n");
+    write("weekly_alerts.dat", "10:00 2 - tuesdays\n");
     cycle("2026-05-05 10:00", "2026-05-05 08:00");
     std::string path = home.home() + "/service.state";
     ASSERT_EQ(0, savestatefile(&state, path.c_str()));
@@ -433,20 +434,25 @@ TEST_F(Scheduler, StateFileRoundTripsAndAnythingMalformedIsUnreadable) {
     EXPECT_EQ(std::count(good.begin(), good.end(), '\n'), std::count(good.begin(), good.end(), '\r'));
     good.erase(std::remove(good.begin(), good.end(), '\r'), good.end());
 #endif
-    EXPECT_EQ("ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified 05 - say \"hi\"\t%s\n"
-              "kept 3 2026-05-05 10:00 - kept\nend\n",
+    EXPECT_EQ("ruvello service state 2\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nnotified 05 - say \"hi\"\t%s\n"
+              "kept 3 2026-05-05 10:00 - kept\nweekly 1 2026-05-05 10:00 10:00 2 - tuesdays\nend\n",
               good);
     restart();
     ASSERT_EQ(STATELOADED, loadstatefile(&state, path.c_str()));
     EXPECT_TRUE(isnotified(&state, "05 - say \"hi\"\t%s"));
-    ASSERT_EQ(1, state.keptcount);
+    ASSERT_EQ(2, state.keptcount);
     EXPECT_EQ(3, state.kept[0].count);
+    // The weekly line comes back in the repeated minute without a second announcement.
+    EXPECT_EQ(none, cycle("2026-05-05 10:00", "2026-05-05 08:00"));
     // A path below a regular file cannot be written, and says so.
     EXPECT_EQ(1, savestatefile(&state, (path + "/below").c_str()));
 
     std::string cases[] = {
         "",
-        "ruvello service state 2\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nend\n",
+        "ruvello service state 3\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nend\n",
+        "ruvello service state 1\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nweekly 1 2026-05-05 10:00 10:00 2 - x\nend\n",
+        "ruvello service state 2\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nweekly 1 2026-05-05 10:00\nend\n",
+        "ruvello service state 2\nscanned 2026-05-05 10:00\nutc 2026-05-05 08:00\nweekly 1 2026-05-05 1000 10:00 2 - x\nend\n",
         good.substr(0, good.size() - 4),                                  // cut before the end
         good.substr(0, good.size() - 1),                                  // the last line end lost
         good + "notified 06 - after the end\n",
@@ -467,9 +473,12 @@ TEST_F(Scheduler, StateFileRoundTripsAndAnythingMalformedIsUnreadable) {
         EXPECT_EQ(0, state.notified.count) << bytes;
         EXPECT_EQ(0, state.keptcount) << bytes;
     }
-    // Line ends of Windows read as well; a missing file is no fault.
-    ASSERT_TRUE(writewholefile(path, "ruvello service state 1\r\nscanned 2026-05-05 10:00\r\nutc 2026-05-05 08:00\r\nend\r\n"));
+    // Line ends of Windows read as well, and so does a file written before
+    // weekly alarms; a missing file is no fault.
+    ASSERT_TRUE(writewholefile(path, "ruvello service state 1\r\nscanned 2026-05-05 10:00\r\nutc 2026-05-05 08:00\r\n"
+                                     "kept 1 2026-05-05 10:00 - kept\r\nend\r\n"));
     EXPECT_EQ(STATELOADED, loadstatefile(&state, path.c_str()));
+    EXPECT_EQ(1, state.keptcount);
     restart();
     EXPECT_EQ(STATEMISSING, loadstatefile(&state, (home.home() + "/absent.state").c_str()));
 }
@@ -505,6 +514,68 @@ TEST_F(Scheduler, MinutesOfTheDaylightSavingGapAreAnnouncedAtItsEnd) {
     EXPECT_EQ((std::vector<std::string>{"2024-03-31 02:30 - in the gap", "2024-03-31 03:00 - after"}),
               cycle("2024-03-31 03:00"));
     EXPECT_EQ(none, cycle("2024-03-31 03:01"));
+}
+
+// A weekly line is due on its days at its time, after the simple lines of
+// that minute and before the day's monthly and annual ones; a line whose
+// fields do not follow the layout is never due.
+TEST_F(Scheduler, WeeklyLineIsAnnouncedOnItsDaysInTheCyclesOrder) {
+    write("single_alerts.dat", "2026-12-07 07:30 - simple\n");
+    write("monthly_alerts.dat", "07 - monthly\n");
+    write("annual_alerts.dat", "12-07 - annual\n");
+    write("weekly_alerts.dat", "07:30 12345 - workdays\n07:30 67 - weekend\n07:30 21 - descending\n"
+                               "07:30 11 - twice a day\n07:30 8 - no day\n07:30 0 - no day\n07:30 - none\n"
+                               "07:30 1 - \n07:30 12345678 - eight\n7:30 1 - short\n24:00 1234567 - no hour\n"
+                               "07:31 1 - later\n07:30 12345 - workdays\n");
+    // Monday 7 December 2026.
+    EXPECT_EQ((std::vector<std::string>{"2026-12-07 07:30 - simple", "07:30 12345 - workdays", "07:30 12345 - workdays",
+                                        "07 - monthly", "12-07 - annual"}),
+              cycle("2026-12-07 07:30"));
+    EXPECT_EQ((std::vector<std::string>{"2026-12-07 07:30", "2026-12-07 07:30", "2026-12-07 07:30", "2026-12-07 00:00",
+                                        "2026-12-07 00:00"}),
+              dues);
+    EXPECT_EQ(std::vector<std::string>{"07:31 1 - later"}, cycle("2026-12-07 07:31"));
+    EXPECT_EQ(none, cycle("2026-12-08 07:29"));
+    EXPECT_EQ(std::vector<std::string>(2, "07:30 12345 - workdays"), cycle("2026-12-08 07:30"));
+    // Started afresh on Sunday, without the days between to catch up.
+    restart();
+    EXPECT_EQ(std::vector<std::string>{"07:30 67 - weekend"}, cycle("2026-12-13 07:30"));
+}
+
+// Three days stopped: a daily line missed three times comes once, for its
+// latest minute, and every line in minute order among the simple ones.
+TEST_F(Scheduler, WeeklyLineMissedOverAGapIsAnnouncedOnceForItsLatestMinute) {
+    write("single_alerts.dat", "2026-12-06 10:00 - sunday\n");
+    write("weekly_alerts.dat", "08:00 1234567 - pills\n09:00 6 - saturday\n11:00 5 - before the gap\n"
+                               "13:00 5 - friday\n");
+    EXPECT_EQ(none, cycle("2026-12-04 12:00"));
+    restartfromsaved();
+    EXPECT_EQ((std::vector<std::string>{"13:00 5 - friday", "09:00 6 - saturday", "2026-12-06 10:00 - sunday",
+                                        "08:00 1234567 - pills"}),
+              cycle("2026-12-07 12:00"));
+    EXPECT_EQ((std::vector<std::string>{"2026-12-04 13:00", "2026-12-05 09:00", "2026-12-06 10:00", "2026-12-07 08:00"}),
+              dues);
+    EXPECT_EQ(none, cycle("2026-12-07 12:01"));
+}
+
+// Berlin's two nights: the minute the clock skips counts as passed, and the
+// hour it shows twice announces a weekly line once, across a restart too,
+// while the same line is due again a week later.
+TEST_F(Scheduler, WeeklyLineKeepsTheDaylightSavingRulesOfSimpleOnes) {
+    write("weekly_alerts.dat", "02:30 7 - sundays\n");
+    EXPECT_EQ(none, cycle("2024-03-31 01:59", "2024-03-31 00:59"));
+    EXPECT_EQ(std::vector<std::string>{"02:30 7 - sundays"}, cycle("2024-03-31 03:00", "2024-03-31 01:00"));
+    EXPECT_EQ(std::vector<std::string>{"2024-03-31 02:30"}, dues);
+    EXPECT_EQ(none, cycle("2024-03-31 03:01", "2024-03-31 01:01"));
+
+    restart();
+    EXPECT_EQ(std::vector<std::string>{"02:30 7 - sundays"}, cycle("2024-10-27 02:30", "2024-10-27 00:30"));
+    EXPECT_EQ(none, cycle("2024-10-27 02:59", "2024-10-27 00:59"));
+    restartfromsaved();
+    EXPECT_EQ(none, cycle("2024-10-27 02:00", "2024-10-27 01:00"));
+    EXPECT_EQ(none, cycle("2024-10-27 02:30", "2024-10-27 01:30"));
+    EXPECT_EQ(none, cycle("2024-10-27 03:00", "2024-10-27 02:00"));
+    EXPECT_EQ(std::vector<std::string>{"02:30 7 - sundays"}, cycle("2024-11-03 02:30", "2024-11-03 01:30"));
 }
 
 #ifndef _WIN32
@@ -586,14 +657,19 @@ TEST_F(Scheduler, RealAllocationFailureEndsTheServiceWithTheOutOfMemoryMessage) 
 
 #endif
 
-TEST(SchedulerStart, CreatesTheFourFilesEmptyOrEndsNamingTheFirstThatCannotBe) {
+TEST(SchedulerStart, CreatesTheFiveFilesEmptyOrEndsNamingTheFirstThatCannotBe) {
     scratchhome home;
     testing::internal::CaptureStdout();
     createdatafiles();
     std::string notices = testing::internal::GetCapturedStdout();
-    for (const char* name : {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"}) {
+    size_t previous = 0;
+    for (const char* name :
+         {"config.dat", "single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat", "weekly_alerts.dat"}) {
+        // Each notice follows the one before.
+        size_t at = notices.find(home.datafolder() + name);
+        EXPECT_TRUE(at != std::string::npos && at >= previous) << name;
+        previous = at == std::string::npos ? previous : at;
         EXPECT_TRUE(fileexists(home.datafolder() + name)) << name;
-        EXPECT_NE(std::string::npos, notices.find(home.datafolder() + name)) << name;
     }
 #ifndef _WIN32
     // A folder where the simple list should be: it can be neither created nor read.

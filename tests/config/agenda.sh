@@ -6,7 +6,8 @@
 # those the service announces over the days, across a year end, a month end
 # and a 29 February. Then a minute that the start of daylight saving skips:
 # the agenda names the minute after the gap, and the service announces the
-# line in it.
+# simple and the weekly line in it, then a weekly line of the weekend in its
+# own minute, and no workday line on that Sunday.
 source "$(dirname "$0")/../service/common.sh" "$1"
 statefile=$XDG_STATE_HOME/ruvello/service.state
 
@@ -88,12 +89,18 @@ rm -f "$statefile"
 writefile monthly_alerts.dat
 writefile annual_alerts.dat
 writefile single_alerts.dat "2024-03-31 02:30 - in the gap"
+writefile weekly_alerts.dat "03:01 67 - weekend" "03:01 12345 - workdays" "02:30 7 - sundays in the gap"
 agenda "2024-03-31 01:58:00" 0
-[ "$(cat "$work/agenda")" = "$(printf '2024-03-31 03:00\t2024-03-31 02:30 - in the gap')" ] ||
-    fail "the skipped minute: $(cat "$work/agenda")"
+expected=$(printf '%s\t%s\n' "2024-03-31 03:00" "2024-03-31 02:30 - in the gap" "2024-03-31 03:00" \
+    "02:30 7 - sundays in the gap" "2024-03-31 03:01" "03:01 67 - weekend")
+[ "$(cat "$work/agenda")" = "$expected" ] || fail "the skipped minute: $(cat "$work/agenda")"
 freshrun
 startservice "2024-03-31 01:59:30" 10
-waitlines 1 30
+waitlines 3 30
+sleep 2
 stopservice
 expectwithin "2024-03-31 02:30 - in the gap" "2024-03-31 03:00:00" "2024-03-31 03:00:59"
+expectwithin "02:30 7 - sundays in the gap" "2024-03-31 03:00:00" "2024-03-31 03:00:59"
+expectwithin "03:01 67 - weekend" "2024-03-31 03:01:00" "2024-03-31 03:01:59"
+[ "$(cut -d'|' -f2- "$log")" = "$(cut -f2 "$work/agenda")" ] || fail "the service's order differs from the agenda's"
 echo "agenda: passed"

@@ -55,6 +55,8 @@ done <<'CASES'
 2026-12-28 10:00:00|2026-12-05 00:00|05 - pay the rent|was on Saturday 5 December
 2026-12-28 10:00:00|2026-12-32 00:00|05 - pay the rent|in 8 days, on Tuesday 5 January 2027
 2026-12-09 10:00:00||buy milk 12-24 - or not|
+2026-12-07 07:30:20|2026-12-07 07:30|07:30 12345 - get up|today at 07:30
+2026-12-10 09:00:00|2026-12-07 07:30|07:30 12345 - get up|was due at 07:30 on Monday 7 December
 CASES
 
 [ -n "$display" ] || { echo "msgbox: no display, the window part skipped"; exit 0; }
