@@ -91,6 +91,7 @@ const datafile DATAFILETABLE[DATAFILES] = {
     {"single_alerts.dat", "data file for simple alarms", KINDSINGLE},
     {"monthly_alerts.dat", "data file for monthly alarms", KINDMONTHLY},
     {"annual_alerts.dat", "data file for annual alarms", KINDANNUAL},
+    {"weekly_alerts.dat", "data file for weekly alarms", KINDWEEKLY},
 };
 
 int getdatafilename(char* path, int number) { return getfilename(path, DATAFILETABLE[number].name); }
@@ -106,6 +107,7 @@ int getconfigfilename(char* path) { return getdatafilename(path, DATACONFIG); }
 int getsinglealertfilename(char* path) { return getdatafilename(path, DATASINGLE); }
 int getmonthlyalertfilename(char* path) { return getdatafilename(path, DATAMONTHLY); }
 int getannualalertfilename(char* path) { return getdatafilename(path, DATAANNUAL); }
+int getweeklyalertfilename(char* path) { return getdatafilename(path, DATAWEEKLY); }
 
 void pathmanipulator(char* path) {
     // The toolkit writes '/'; on Linux that is the native separator already.

@@ -27,7 +27,8 @@ const int FOLDERBUFSIZE = 1024;
 const int KINDSINGLE = 0;
 const int KINDMONTHLY = 1;
 const int KINDANNUAL = 2;
-const int ALARMKINDS = 3;
+const int KINDWEEKLY = 3;
+const int ALARMKINDS = 4;
 // The kind of the configuration file, which holds no alarms.
 const int KINDSETTINGS = -1;
 
@@ -46,7 +47,8 @@ const int DATACONFIG = 0;
 const int DATASINGLE = 1;
 const int DATAMONTHLY = 2;
 const int DATAANNUAL = 3;
-const int DATAFILES = 4;
+const int DATAWEEKLY = 4;
+const int DATAFILES = 5;
 extern const datafile DATAFILETABLE[DATAFILES];
 
 // 0: path holds the full path of the file called name in the data folder.
@@ -60,6 +62,7 @@ int getconfigfilename(char* path);        // as getfilename, for "config.dat"
 int getsinglealertfilename(char* path);   // as getfilename, for "single_alerts.dat"
 int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts.dat"
 int getannualalertfilename(char* path);   // as getfilename, for "annual_alerts.dat"
+int getweeklyalertfilename(char* path);   // as getfilename, for "weekly_alerts.dat"
 void pathmanipulator(char* path);         // native separators: '\' on Windows, unchanged elsewhere
 int createifabsent(char* path);           // 0: the file exists or was created empty; 1: it cannot be created or read
 // The fatal error for a data file that cannot be used: "FATAL ERROR", the

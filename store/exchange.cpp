@@ -24,7 +24,7 @@ namespace {
 const char FORMATPREFIX[] = "Ruvello export ";
 const char SETTINGSSECTION[] = "[settings]";
 // The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL.
-const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]"};
+const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]", "[weekly alarms]"};
 // The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;

@@ -182,6 +182,6 @@ TEST_F(PanelAndDisk, TheCommandLineChangesTheListsAnOpenPanelShows) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, commandlist());
     EXPECT_EQ("[simple alarms]\n2031-01-01 10:00 - kept\n" + std::string(added) +
-                  "\n[monthly alarms]\n[annual alarms]\n12-24 - tree\n01-15 - car\n",
+                  "\n[monthly alarms]\n[annual alarms]\n12-24 - tree\n01-15 - car\n[weekly alarms]\n",
               testing::internal::GetCapturedStdout());
 }
