@@ -153,6 +153,8 @@ void buildweeklypage(bool plastic) {
     weekly_message_text = messageinput(110, 325, 320, 20);
     for (int day = 0; day < WEEKDAYS; day++) {
         weekly_days[day] = new Fl_Toggle_Button(30 + day * DAYWIDTH, 350, DAYWIDTH, 20, DAYCAPTIONS[day]);
+        // A chosen day must stand out from the others at a glance.
+        weekly_days[day]->selection_color(FL_GREEN);
     }
     textbox(305, 350, 40, 20, "time:");
     weekly_hour = spinner(345, 350, 35, 20, 0, 23);
