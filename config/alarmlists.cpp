@@ -13,6 +13,7 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
+#include <FL/Fl_Toggle_Button.H>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -39,6 +40,7 @@ const listfile LISTFILES[] = {
     {&single_browser, DATASINGLE},
     {&monthly_browser, DATAMONTHLY},
     {&annual_browser, DATAANNUAL},
+    {&weekly_browser, DATAWEEKLY},
 };
 
 const listfile* fileoflist(Fl_Hold_Browser* list) {
@@ -58,15 +60,11 @@ bool twodigits(char* out, int value) { return fits(snprintf(out, FIELDBUFSIZE, v
 // A spinner's value as a whole number, its fraction dropped.
 int wholevalue(Fl_Spinner* spinner) { return (int)spinner->value(); }
 
-// Composes prefix and the message of input into line (LINEBUFSIZE + 1 bytes)
-// and gives the alert text that refuses it as a new alarm of kind, NULL when
-// it is accepted: the checks of Create are those of every new alarm
-// (alarmlines.h). A carriage return or line feed (from a paste) becomes a
-// space, so a message never brings a line break into a file. A message too
-// long for a data line is kept one character too long, which is all the
-// check needs to refuse it.
-const char* composeline(int kind, const char* prefix, Fl_Input* input, char* line) {
-    const char* message = input->value();
+// Composes prefix and message into line (LINEBUFSIZE + 1 bytes). A carriage
+// return or line feed (from a paste) becomes a space, so a message never
+// brings a line break into a file. A message too long for a data line is kept
+// one character too long, which is all the checks need to refuse it.
+void joinmessage(const char* prefix, const char* message, char* line) {
     size_t prefixlength = strlen(prefix);
     size_t messagelength = strlen(message);
     size_t room = (size_t)LINEBUFSIZE - prefixlength;
@@ -77,6 +75,14 @@ const char* composeline(int kind, const char* prefix, Fl_Input* input, char* lin
         line[prefixlength + i] = (c == '\r' || c == '\n') ? ' ' : c;
     }
     line[prefixlength + messagelength] = '\0';
+}
+
+// Composes prefix and the message of input into line (LINEBUFSIZE + 1 bytes)
+// and gives the alert text that refuses it as a new alarm of kind, NULL when
+// it is accepted: the checks of Create are those of every new alarm
+// (alarmlines.h).
+const char* composeline(int kind, const char* prefix, Fl_Input* input, char* line) {
+    joinmessage(prefix, input->value(), line);
     char stamp[STAMPBUFSIZE];
     gettimestamp(stamp);
     return checknewalarm(kind, line, stamp);
@@ -361,6 +367,8 @@ void savemonthlyalertfile() { changelist(monthly_browser, NULL, NULL); }
 
 void saveannualalertfile() { changelist(annual_browser, NULL, NULL); }
 
+void saveweeklyalertfile() { changelist(weekly_browser, NULL, NULL); }
+
 namespace {
 
 void loadalertlist(const listfile& file) {
@@ -382,6 +390,29 @@ void loadalertlist(const listfile& file) {
 }
 
 }  // namespace
+
+const char NODAYMESSAGE[] = "Cannot create a new alert. Please choose at least one day of the week.";
+
+const char* composeweeklyline(const bool* days, int hour, int minute, const char* message, char* line) {
+    // "HH:MM", a space, the chosen days as ISO weekday digits in ascending
+    // order (1 Monday to 7 Sunday), " - ": the line's text before its message.
+    char daydigits[WEEKDAYS + 1];
+    int chosen = 0;
+    for (int day = 0; day < WEEKDAYS; day++) {
+        if (days[day]) daydigits[chosen++] = (char)('1' + day);
+    }
+    daydigits[chosen] = '\0';
+    char prefix[PREFIXBUFSIZE];
+    if (!fits(snprintf(prefix, sizeof prefix, "%02d:%02d %s - ", hour, minute, daydigits), sizeof prefix)) {
+        return TOOLONGMESSAGE;
+    }
+    joinmessage(prefix, message, line);
+    // The same checks, in the same order, as a new alarm of the other kinds;
+    // a weekly alarm has no date, so nothing of it lies in the past.
+    if (message[0] == '\0') return EMPTYMESSAGE;
+    if (strlen(line) > (size_t)DATAPIECEMAX) return TOOLONGMESSAGE;
+    return chosen == 0 ? NODAYMESSAGE : NULL;
+}
 
 void loadalertlists() {
     for (const listfile& file : LISTFILES) loadalertlist(file);
@@ -459,6 +490,19 @@ void cb_create_single(Fl_Widget*, void*) {
     createline(single_browser, line);
 }
 
+void cb_create_weekly(Fl_Widget*, void*) {
+    bool days[WEEKDAYS];
+    for (int day = 0; day < WEEKDAYS; day++) days[day] = weekly_days[day]->value() != 0;
+    char line[LINEBUFSIZE + 1];
+    const char* refusal = composeweeklyline(days, wholevalue(weekly_hour), wholevalue(weekly_minute),
+                                            weekly_message_text->value(), line);
+    if (refusal != NULL) {
+        showalert(refusal);
+        return;
+    }
+    createline(weekly_browser, line);
+}
+
 void cb_sort_asc_annual(Fl_Widget*, void*) { sortlist(annual_browser, true); }
 
 void cb_sort_desc_annual(Fl_Widget*, void*) { sortlist(annual_browser, false); }
@@ -476,3 +520,9 @@ void cb_sort_asc_single(Fl_Widget*, void*) { sortlist(single_browser, true); }
 void cb_sort_desc_single(Fl_Widget*, void*) { sortlist(single_browser, false); }
 
 void cb_remove_single(Fl_Widget*, void*) { remove_item(single_browser); }
+
+void cb_sort_asc_weekly(Fl_Widget*, void*) { sortlist(weekly_browser, true); }
+
+void cb_sort_desc_weekly(Fl_Widget*, void*) { sortlist(weekly_browser, false); }
+
+void cb_remove_weekly(Fl_Widget*, void*) { remove_item(weekly_browser); }

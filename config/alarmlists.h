@@ -1,4 +1,4 @@
-// The three alarm lists: annual, monthly and simple ("single" in names).
+// The four alarm lists: annual, monthly, weekly and simple ("single" in names).
 //
 // Each list widget is the panel's copy of its alarms in memory, and every
 // change is written through to the list's data file at once: the buttons of a
@@ -25,6 +25,10 @@ void cb_create_monthly(Fl_Widget* widget, void* data);
 void cb_sort_asc_monthly(Fl_Widget* widget, void* data);
 void cb_sort_desc_monthly(Fl_Widget* widget, void* data);
 void cb_remove_monthly(Fl_Widget* widget, void* data);
+void cb_create_weekly(Fl_Widget* widget, void* data);
+void cb_sort_asc_weekly(Fl_Widget* widget, void* data);
+void cb_sort_desc_weekly(Fl_Widget* widget, void* data);
+void cb_remove_weekly(Fl_Widget* widget, void* data);
 void cb_create_single(Fl_Widget* widget, void* data);
 void cb_sort_asc_single(Fl_Widget* widget, void* data);
 void cb_sort_desc_single(Fl_Widget* widget, void* data);
@@ -39,7 +43,17 @@ int savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* 
 void savesinglealertfile();                // saves single_browser to "single_alerts.dat" (reloaded first if it changed on disk)
 void savemonthlyalertfile();               // likewise, monthly_browser to "monthly_alerts.dat"
 void saveannualalertfile();                // likewise, annual_browser to "annual_alerts.dat"
-void loadalertlists();                     // fills the simple, monthly and annual lists from their files
+void saveweeklyalertfile();                // likewise, weekly_browser to "weekly_alerts.dat"
+void loadalertlists();                     // fills the simple, monthly, annual and weekly lists from their files
 int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
+
+// The weekly alarm "HH:MM D... - message": the time, the days chosen (days:
+// WEEKDAYS truth values of window.h, Monday first) as ascending ISO weekday
+// digits, and the message. Composes it into line (LINEBUFSIZE + 1 bytes),
+// line breaks in the message made spaces, and gives the alert text that
+// refuses it, NULL when it is accepted: an empty message, a line longer than
+// a data line, no day chosen, checked in that order.
+extern const char NODAYMESSAGE[];  // "Cannot create a new alert. Please choose at least one day of the week."
+const char* composeweeklyline(const bool* days, int hour, int minute, const char* message, char* line);
 
 #endif

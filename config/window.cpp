@@ -18,6 +18,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
 #include <FL/Fl_Tabs.H>
+#include <FL/Fl_Toggle_Button.H>
 #include <FL/fl_ask.H>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +30,11 @@ Fl_Spinner* annual_day = NULL;
 Fl_Hold_Browser* monthly_browser = NULL;
 Fl_Input* monthly_message_text = NULL;
 Fl_Spinner* monthly_day = NULL;
+Fl_Hold_Browser* weekly_browser = NULL;
+Fl_Input* weekly_message_text = NULL;
+Fl_Toggle_Button* weekly_days[WEEKDAYS] = {};
+Fl_Spinner* weekly_hour = NULL;
+Fl_Spinner* weekly_minute = NULL;
 Fl_Hold_Browser* single_browser = NULL;
 Fl_Input* single_message_text = NULL;
 Fl_Spinner* single_year = NULL;
@@ -90,7 +96,7 @@ Fl_Group* page(const char* caption, bool plastic) {
     return group;
 }
 
-// The list, its Remove and Sort buttons: the same on the three alarm tabs but
+// The list, its Remove and Sort buttons: the same on the four alarm tabs but
 // for the browser's height and the callbacks.
 Fl_Hold_Browser* listwithbuttons(int browserheight, Fl_Callback* remove, Fl_Callback* sortdesc, Fl_Callback* sortasc) {
     Fl_Hold_Browser* browser = new Fl_Hold_Browser(20, 45, 445, browserheight);
@@ -129,6 +135,31 @@ void buildmonthlypage(bool plastic) {
     textbox(30, 350, 80, 20, "month day:");
     monthly_day = spinner(120, 350, 35, 20, 1, 31);
     button(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_monthly);
+    group->end();
+}
+
+// The captions of the day toggles, Monday first.
+const char* const DAYCAPTIONS[WEEKDAYS] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+// Each toggle's width: room for the widest caption inside the plastic frame.
+const int DAYWIDTH = 38;
+
+void buildweeklypage(bool plastic) {
+    Fl_Group* group = page(" weekly alarms ", plastic);
+    weekly_browser = listwithbuttons(235, cb_remove_weekly, cb_sort_desc_weekly, cb_sort_asc_weekly);
+    Fl_Box* frame = new Fl_Box(20, 290, 560, 90);
+    frame->box(FL_ENGRAVED_FRAME);
+    textbox(30, 300, 350, 18, "create a new weekly alert");
+    textbox(30, 325, 100, 20, "message:");
+    weekly_message_text = messageinput(110, 325, 320, 20);
+    for (int day = 0; day < WEEKDAYS; day++) {
+        weekly_days[day] = new Fl_Toggle_Button(30 + day * DAYWIDTH, 350, DAYWIDTH, 20, DAYCAPTIONS[day]);
+        // A chosen day must stand out from the others at a glance.
+        weekly_days[day]->selection_color(FL_GREEN);
+    }
+    textbox(305, 350, 40, 20, "time:");
+    weekly_hour = spinner(345, 350, 35, 20, 0, 23);
+    weekly_minute = spinner(390, 350, 35, 20, 0, 59);
+    button(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_weekly);
     group->end();
 }
 
@@ -204,6 +235,7 @@ Fl_Double_Window* buildwindow(int argc) {
     tabs->selection_color(plastic ? FL_LIGHT2 : FL_LIGHT1);
     buildannualpage(tabs, plastic);
     buildmonthlypage(plastic);
+    buildweeklypage(plastic);
     buildsimplepage(plastic);
     buildconfigurationpage(plastic);
     tabs->end();
@@ -232,4 +264,6 @@ void initfields() {
     single_day->value(day);
     single_hour->value(hour);
     single_minute->value(minute);
+    weekly_hour->value(hour);
+    weekly_minute->value(minute);
 }

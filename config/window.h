@@ -1,4 +1,4 @@
-// The configurator's window: its look, its four tabs with every widget on
+// The configurator's window: its look, its five tabs with every widget on
 // them, and the presetting of the date and time fields.
 //
 // main calls, in this order: runcommandline (importexport.h; --export and
@@ -6,7 +6,7 @@
 // dialog font), then anothercopyisopen (a second copy stops there),
 // buildwindow, show(1, argv) on the window it gives, initfields, initfiles and
 // watchdatafiles (settings.h) and Fl::run. The rest
-// of the configurator reaches the widgets it works on through the sixteen
+// of the configurator reaches the widgets it works on through the
 // globals below, set once by buildwindow.
 #ifndef RUVELLO_WINDOW_H
 #define RUVELLO_WINDOW_H
@@ -15,6 +15,10 @@ class Fl_Double_Window;
 class Fl_Hold_Browser;
 class Fl_Input;
 class Fl_Spinner;
+class Fl_Toggle_Button;
+
+// The days of the week, Monday to Sunday, each a toggle on the weekly page.
+const int WEEKDAYS = 7;
 
 extern Fl_Hold_Browser* annual_browser;
 extern Fl_Input* annual_message_text;
@@ -23,6 +27,11 @@ extern Fl_Spinner* annual_day;
 extern Fl_Hold_Browser* monthly_browser;
 extern Fl_Input* monthly_message_text;
 extern Fl_Spinner* monthly_day;
+extern Fl_Hold_Browser* weekly_browser;
+extern Fl_Input* weekly_message_text;
+extern Fl_Toggle_Button* weekly_days[WEEKDAYS];  // Monday first
+extern Fl_Spinner* weekly_hour;
+extern Fl_Spinner* weekly_minute;
 extern Fl_Hold_Browser* single_browser;
 extern Fl_Input* single_message_text;
 extern Fl_Spinner* single_year;

@@ -11,6 +11,7 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
+#include <FL/Fl_Toggle_Button.H>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -26,6 +27,7 @@ protected:
     std::string annualfile() const { return readwholefile(datafile("annual_alerts.dat")); }
     std::string monthlyfile() const { return readwholefile(datafile("monthly_alerts.dat")); }
     std::string singlefile() const { return readwholefile(datafile("single_alerts.dat")); }
+    std::string weeklyfile() const { return readwholefile(datafile("weekly_alerts.dat")); }
 };
 
 void setannual(int month, int day, const char* message) {
@@ -46,6 +48,14 @@ void setsingle(const struct tm& when, const char* message) {
     single_hour->value(when.tm_hour);
     single_minute->value(when.tm_min);
     single_message_text->value(message);
+}
+
+// Sets the weekly fields; days holds the ISO digits of the days to turn on.
+void setweekly(const char* days, int hour, int minute, const std::string& message) {
+    for (int day = 0; day < 7; day++) weekly_days[day]->value(strchr(days, '1' + day) != NULL);
+    weekly_hour->value(hour);
+    weekly_minute->value(minute);
+    weekly_message_text->value(message.c_str());
 }
 
 struct tm localat(time_t when) { return *localtime(&when); }
@@ -181,6 +191,53 @@ TEST_F(Lists, CreateAcceptsTheLongestMessagesLeapDaysAndTurnsLineBreaksIntoSpace
               listfilebytes(monthlydesc, {"31 - " + std::string(506, 'm'), "30 - pasted  line breaks "}));
 }
 
+// The days come out in ascending order whatever was chosen, and the room for
+// the message shrinks by one with each day chosen.
+TEST_F(Lists, WeeklyCreateComposesTimeAndAscendingDaysAndTakesTheLongestMessage) {
+    setweekly("731", 7, 5, "pills");
+    cb_create_weekly(NULL, NULL);
+    setweekly("1234567", 23, 59, "two\r\nlines");
+    cb_create_weekly(NULL, NULL);
+    setweekly("6", 0, 0, std::string(501, 'a'));
+    cb_create_weekly(NULL, NULL);
+    setweekly("1234567", 10, 0, std::string(495, 'b'));
+    cb_create_weekly(NULL, NULL);
+    EXPECT_TRUE(dialogs.empty()) << lastalert();
+    EXPECT_EQ(masktimestamp(weeklyfile()),
+              listfilebytes("data file for weekly alarms", {"07:05 137 - pills", "23:59 1234567 - two  lines",
+                                                            "00:00 6 - " + std::string(501, 'a'),
+                                                            "10:00 1234567 - " + std::string(495, 'b')}));
+    // No date, so no past: the current minute is accepted.
+    initfields();
+    setweekly("5", (int)weekly_hour->value(), (int)weekly_minute->value(), "now");
+    cb_create_weekly(NULL, NULL);
+    EXPECT_TRUE(dialogs.empty()) << lastalert();
+    EXPECT_EQ(weekly_browser->size(), 5);
+}
+
+TEST_F(Lists, WeeklyCreateRefusesEmptyTooLongAndNoDayInThatOrderAndChangesNothing) {
+    const char* empty = "Cannot create a new alert. The message is empty.";
+    const char* toolong = "Cannot create a new alert. The message is too long.";
+    const char* noday = "Cannot create a new alert. Please choose at least one day of the week.";
+    const std::pair<std::string, std::string> attempts[][2] = {
+        {{"", ""}, {empty, ""}},
+        {{"12", ""}, {empty, ""}},
+        {{"", std::string(600, 'x')}, {toolong, ""}},
+        {{"7", std::string(502, 'x')}, {toolong, ""}},
+        {{"1234567", std::string(496, 'x')}, {toolong, ""}},
+        {{"", "x"}, {noday, ""}},
+    };
+    for (const auto& attempt : attempts) {
+        dialogs.clear();
+        setweekly(attempt[0].first.c_str(), 8, 0, attempt[0].second);
+        cb_create_weekly(NULL, NULL);
+        ASSERT_EQ(dialogs.size(), 1u) << attempt[0].first;
+        EXPECT_EQ(dialogs[0].text, attempt[1].first) << attempt[0].first << " " << attempt[0].second.size();
+    }
+    EXPECT_EQ(weekly_browser->size(), 0);
+    EXPECT_FALSE(fileexists(datafile("weekly_alerts.dat")));
+}
+
 TEST_F(Lists, PastCheckComparesOnlyTheAlarmsMinuteWithTheClock) {
     withinoneminute([] {
         dialogs.clear();
@@ -308,7 +365,8 @@ TEST_F(Lists, LoadingTakesDataLinesAsTheyStandAndTheNextSaveDropsTheRest) {
     initfiles();
     std::string notices = testing::internal::GetCapturedStdout();
     std::string folder = home->datafolder();
-    EXPECT_EQ(notices, "The following file has been created:\n\t\"" + folder + "config.dat\"\n");
+    EXPECT_EQ(notices, "The following file has been created:\n\t\"" + folder + "config.dat\"\n"
+                       "The following file has been created:\n\t\"" + folder + "weekly_alerts.dat\"\n");
     EXPECT_EQ(browserlines(single_browser),
               std::vector<std::string>({"2020-01-01 10:00 - past", "2020-01-01 10:00 - past"}));
     EXPECT_EQ(browserlines(monthly_browser), std::vector<std::string>({"5 - x", "99 - not checked"}));
@@ -318,15 +376,17 @@ TEST_F(Lists, LoadingTakesDataLinesAsTheyStandAndTheNextSaveDropsTheRest) {
               listfilebytes(singledesc, {"2020-01-01 10:00 - past", "2020-01-01 10:00 - past"}));
 }
 
-TEST_F(Lists, MissingListFilesAreCreatedEmptyInTheOrderSimpleMonthlyAnnual) {
+TEST_F(Lists, MissingListFilesAreCreatedEmptyInTheOrderSimpleMonthlyAnnualWeekly) {
     testing::internal::CaptureStdout();
     loadalertlists();
     std::string notices = testing::internal::GetCapturedStdout();
     std::string folder = home->datafolder();
     EXPECT_EQ(notices, "The following file has been created:\n\t\"" + folder + "single_alerts.dat\"\n"
                        "The following file has been created:\n\t\"" + folder + "monthly_alerts.dat\"\n"
-                       "The following file has been created:\n\t\"" + folder + "annual_alerts.dat\"\n");
+                       "The following file has been created:\n\t\"" + folder + "annual_alerts.dat\"\n"
+                       "The following file has been created:\n\t\"" + folder + "weekly_alerts.dat\"\n");
     EXPECT_EQ(readwholefile(datafile("annual_alerts.dat")), "");
+    EXPECT_EQ(readwholefile(datafile("weekly_alerts.dat")), "");
 }
 
 TEST_F(Lists, FileThatCannotBeWrittenEndsWithTheFatalMessageAndKeepsTheOldFile) {

@@ -19,6 +19,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
 #include <FL/Fl_Tabs.H>
+#include <FL/Fl_Toggle_Button.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
@@ -76,6 +77,16 @@ std::vector<widgetrow> monthlypage() {
             TEXT(30, 300, 350, 18, "create a new monthly alert"), TEXT(30, 325, 100, 20, "message:"),
             INPUT(110, 325, 320, 20), TEXT(30, 350, 80, 20, "month day:"), SPIN(120, 350, 35, 20, 1, 31, NULL),
             BUTTON(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_monthly)};
+}
+
+#define DAY(i, l) {typeid(Fl_Toggle_Button), 30 + 38 * (i), 350, 38, 20, l, ANY, FG, NULL, ANY, 0, 0}
+
+std::vector<widgetrow> weeklypage() {
+    return {BROWSER(20, 45, 445, 235), LISTBUTTONS(weekly), FRAME(20, 290, 560, 90),
+            TEXT(30, 300, 350, 18, "create a new weekly alert"), TEXT(30, 325, 100, 20, "message:"),
+            INPUT(110, 325, 320, 20), DAY(0, "Mon"), DAY(1, "Tue"), DAY(2, "Wed"), DAY(3, "Thu"), DAY(4, "Fri"),
+            DAY(5, "Sat"), DAY(6, "Sun"), TEXT(305, 350, 40, 20, "time:"), SPIN(345, 350, 35, 20, 0, 23, NULL),
+            SPIN(390, 350, 35, 20, 0, 59, NULL), BUTTON(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_weekly)};
 }
 
 std::vector<widgetrow> simplepage(bool plastic) {
@@ -171,9 +182,10 @@ TEST_F(ConfigWindow, WidgetTreeIsTheSameInBothLooksButForSchemeColoursAndBoxes) 
         EXPECT_EQ(tabs->label(), nullptr);
         EXPECT_EQ(tabs->box(), plastic ? FL_PLASTIC_UP_BOX : FL_GTK_DOWN_BOX);
         EXPECT_EQ(tabs->selection_color(), plastic ? FL_LIGHT2 : FL_LIGHT1);
-        ASSERT_EQ(tabs->children(), 4);
-        const char* captions[] = {" annual alarms ", " monthly alarms ", " simple alarms ", " configuration "};
-        for (int i = 0; i < 4; i++) {
+        ASSERT_EQ(tabs->children(), 5);
+        const char* captions[] = {" annual alarms ", " monthly alarms ", " weekly alarms ", " simple alarms ",
+                                  " configuration "};
+        for (int i = 0; i < 5; i++) {
             Fl_Group* page = (Fl_Group*)tabs->child(i);
             EXPECT_TRUE(typeid(*page) == typeid(Fl_Group));
             EXPECT_STREQ(page->label(), captions[i]);
@@ -186,12 +198,20 @@ TEST_F(ConfigWindow, WidgetTreeIsTheSameInBothLooksButForSchemeColoursAndBoxes) 
         EXPECT_EQ(tabs->resizable(), tabs->child(0));
         expectpage((Fl_Group*)tabs->child(0), annualpage());
         expectpage((Fl_Group*)tabs->child(1), monthlypage());
-        expectpage((Fl_Group*)tabs->child(2), simplepage(plastic));
-        expectpage((Fl_Group*)tabs->child(3), configurationpage());
+        expectpage((Fl_Group*)tabs->child(2), weeklypage());
+        expectpage((Fl_Group*)tabs->child(3), simplepage(plastic));
+        expectpage((Fl_Group*)tabs->child(4), configurationpage());
         // The globals reach the widgets of the window built last.
         EXPECT_EQ(annual_browser->parent(), tabs->child(0));
-        EXPECT_EQ(single_minute, tabs->child(2)->as_group()->child(14));
-        EXPECT_EQ(monthly_day_adv, tabs->child(3)->as_group()->child(4));
+        Fl_Group* weekly = tabs->child(2)->as_group();
+        EXPECT_EQ(weekly_browser, weekly->child(0));
+        EXPECT_EQ(weekly_message_text, weekly->child(7));
+        EXPECT_EQ(weekly_days[0], weekly->child(8));
+        EXPECT_EQ(weekly_days[6], weekly->child(14));
+        EXPECT_EQ(weekly_hour, weekly->child(16));
+        EXPECT_EQ(weekly_minute, weekly->child(17));
+        EXPECT_EQ(single_minute, tabs->child(3)->as_group()->child(14));
+        EXPECT_EQ(monthly_day_adv, tabs->child(4)->as_group()->child(4));
         delete built;
     }
 }
@@ -236,6 +256,9 @@ TEST_F(ConfigWindow, InitfieldsPresetsTheDateAndTimeFieldsFromTheClock) {
                              single_month, single_day, single_hour, single_minute};
     for (int i = 0; i < 8; i++) got[i] = (int)fields[i]->value();
     for (int i = 0; i < 8; i++) EXPECT_EQ(got[i], want[i]) << "field " << i;
+    // The weekly alarm's time starts at the same minute as the simple alarm's.
+    EXPECT_EQ(weekly_hour->value(), single_hour->value());
+    EXPECT_EQ(weekly_minute->value(), single_minute->value());
     EXPECT_EQ(single_year->minimum(), want[3]);
     EXPECT_EQ(single_year->maximum(), want[3] + 4);
     const char* expected = getenv("RUVELLO_EXPECT_PRESET");
@@ -287,8 +310,8 @@ TEST_F(ConfigWindow, SecondProgramEndsWithStatusZeroWhileTheFirstRunsOn) {
     pid_t first = startconfig(true, firsterrors);
     ASSERT_GT(first, 0);
     // The last file the start-up creates tells that the first panel is up.
-    for (int i = 0; i < 400 && !fileexists(datafile("annual_alerts.dat")); i++) usleep(50000);
-    ASSERT_TRUE(fileexists(datafile("annual_alerts.dat")));
+    for (int i = 0; i < 400 && !fileexists(datafile("weekly_alerts.dat")); i++) usleep(50000);
+    ASSERT_TRUE(fileexists(datafile("weekly_alerts.dat")));
     // Without a display the second copy shows no alert, so nothing waits for a click.
     pid_t second = startconfig(false, seconderrors);
     ASSERT_GT(second, 0);
@@ -332,5 +355,42 @@ TEST_F(ConfigWindow, EveryTextEndsBeforeTheWidgetToItsRight) {
             // A label inside and at the left stands 3 pixels in from the box's frame.
             EXPECT_LE(box->x() + Fl::box_dx(box->box()) + 3 + widest, limit) << text;
         }
+    }
+}
+
+// The tab strip shows every caption whole: the toolkit gives each tab its
+// caption's width and 12 pixels (its padding and the border between tabs),
+// after the strip's own frame, and squeezes the tabs together when the sum
+// passes the strip's width. On the weekly page, the widgets of the create
+// frame end before the Create button, and each day's caption fits inside its
+// toggle's frame.
+TEST_F(ConfigWindow, TabCaptionsAndTheWeeklyCreateFrameFitWhole) {
+    if (!usearialmetrics()) GTEST_SKIP() << "Liberation Sans is not installed";
+    for (int argc = 1; argc <= 2; argc++) {
+        chooselook(argc);
+        Fl_Double_Window* built = buildwindow(argc);
+        Fl_Tabs* tabs = (Fl_Tabs*)built->child(0);
+        int used = Fl::box_dx(tabs->box());
+        for (int i = 0; i < tabs->children(); i++) {
+            int w = 0, h = 0;
+            tabs->child(i)->measure_label(w, h);
+            used += w + 12;
+        }
+        EXPECT_LE(used, tabs->w()) << (argc == 1 ? "plastic" : "gtk+");
+        Fl_Group* page = tabs->child(2)->as_group();
+        Fl_Widget* create = page->child(page->children() - 1);
+        ASSERT_STREQ(create->label(), "@+   Create");
+        for (int i = 0; i < page->children(); i++) {
+            Fl_Widget* widget = page->child(i);
+            bool inframe = widget->y() >= 290 && widget->y() + widget->h() <= 380 && widget->w() < 560;
+            if (widget == create || !inframe) continue;
+            EXPECT_LE(widget->x() + widget->w(), create->x()) << i;
+        }
+        for (Fl_Toggle_Button* day : weekly_days) {
+            int w = 0, h = 0;
+            day->measure_label(w, h);
+            EXPECT_LE(w, day->w() - Fl::box_dw(day->box())) << day->label();
+        }
+        delete built;
     }
 }

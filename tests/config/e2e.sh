@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real ruvelloconfig as a person would, with xdotool on the X
-# server in $DISPLAY: creates an alarm on each of the three alarm tabs, sorts,
-# removes a line answering "Yes", steps an advance spinner, has a second copy
-# refused, and closes the window. Then checks the four data files byte for byte
+# server in $DISPLAY: creates an alarm on each of the four alarm tabs, sorts,
+# removes a line answering "Yes", is refused a weekly alarm without a day,
+# steps an advance spinner, has a second copy refused, and closes the window.
+# Then checks the five data files byte for byte
 # (the time of the last update aside) and keeps a screenshot of each tab in the
 # screenshot folder for a person to look at.
 # Usage: e2e.sh <folder with ruvelloconfig> <screenshot folder>
@@ -39,6 +40,9 @@ haswindow() { [ -n "$(windowsof "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null || [ "$(awk '/^State/ {print $2}' "/proc/$1/status" 2>/dev/null)" = Z ]; }
 datalines() { [ "$(grep -c '^[0-9]' "$data/$1")" = "$2" ]; }
 hasdialog() { [ "$(windowsof "$1" | wc -l)" -ge 2 ]; }
+visible() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; }
+hasvisibledialog() { [ "$(visible | wc -l)" -ge 2 ]; }
+nodialog() { [ "$(visible | wc -l)" -le 1 ]; }
 holds() { grep -qxF -- "$2" "$data/$1" 2>/dev/null; }
 lacks() { ! grep -qxF -- "$2" "$data/$1" 2>/dev/null; }
 
@@ -57,13 +61,16 @@ entervalue() {
 }
 
 shot() { import -display "$DISPLAY" -window "$wid" "$shots/$1.png"; }
+# A data file with the time of its last update masked.
+masked() { sed -E '5s/^(# Last update time: )[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}$/\1<time>/' "$data/$1"; }
 
 "$bin/ruvelloconfig" >"$work/out" 2>"$work/err" &
 pid=$!
 waitfor haswindow "$pid" || { cat "$work/err"; fail "the window did not appear"; }
 wid=$(windowsof "$pid" | head -n 1)
 [ "$(xdotool getwindowname "$wid")" = "Ruvello 2.0 beta - Configuration Panel" ] || fail "window title"
-waitfor test -e "$data/annual_alerts.dat" || fail "the data files were not created"
+# The weekly list is the last one the start-up creates.
+waitfor test -e "$data/weekly_alerts.dat" || fail "the data files were not created"
 sleep 0.5
 xdotool windowraise "$wid"
 year=$(( $(date +%Y) + 1 ))
@@ -101,8 +108,56 @@ click 505 340
 waitfor holds monthly_alerts.dat "05 - Pay the rent" || fail "monthly Create"
 shot monthly
 
+# Weekly tab: three alarms made by turning day toggles on and off, sorted
+# ascending, the first removed, sorted descending; then Create with no day.
+# toggle <ISO digit>...: presses the toggles of those days.
+toggle() {
+  local day
+  for day in "$@"; do click $((11 + 38 * day)) 360; done
+}
+click 295 22
+toggle 1 2 3 4 5 6 7
+entervalue 355 360 21
+entervalue 400 360 0
+entervalue 250 335 "Pills"
+click 505 340
+waitfor holds weekly_alerts.dat "21:00 1234567 - Pills" || fail "weekly Create, every day"
+toggle 6 7
+entervalue 355 360 7
+entervalue 400 360 30
+entervalue 250 335 "Get up"
+click 505 340
+waitfor holds weekly_alerts.dat "07:30 12345 - Get up" || fail "weekly Create, Monday to Friday"
+toggle 7 1 2 3 4 5 6
+entervalue 355 360 10
+entervalue 400 360 0
+entervalue 250 335 "Long run"
+click 505 340
+waitfor holds weekly_alerts.dat "10:00 67 - Long run" || fail "weekly Create, the weekend"
+click 525 165
+waitfor test "$(grep '^[0-9]' "$data/weekly_alerts.dat" | head -n 1)" = "07:30 12345 - Get up" || fail "weekly Sort ascending"
+click 150 55
+click 525 65
+waitfor hasvisibledialog || fail "weekly Remove asked nothing"
+sleep 0.3
+xdotool key Tab space
+waitfor nodialog || fail "the question of the weekly Remove stayed open"
+waitfor lacks weekly_alerts.dat "07:30 12345 - Get up" || fail "weekly Remove with Yes"
+click 525 115
+waitfor test "$(grep '^[0-9]' "$data/weekly_alerts.dat" | head -n 1)" = "21:00 1234567 - Pills" || fail "weekly Sort descending"
+shot weekly
+masked weekly_alerts.dat >"$work/weekly-before-refusal"
+toggle 6 7
+click 505 340
+waitfor hasvisibledialog || fail "Create without a day gave no alert"
+sleep 0.3
+import -display "$DISPLAY" -window "$(visible | grep -vx "$wid" | head -n 1)" "$shots/weekly-no-day.png"
+xdotool key Return
+waitfor nodialog || fail "the alert of Create without a day stayed open"
+diff "$work/weekly-before-refusal" <(masked weekly_alerts.dat) >/dev/null || fail "Create without a day changed the list"
+
 # Simple tab: next year, 24 December at 18:05.
-click 327 22
+click 405 22
 entervalue 280 310 "Call grandma"
 entervalue 90 335 "$year"
 entervalue 150 335 12
@@ -114,7 +169,7 @@ waitfor holds single_alerts.dat "$year-12-24 18:05 - Call grandma" || fail "simp
 shot simple
 
 # Configuration tab: the annual advance shows the service's 7; one step up.
-click 444 22
+click 511 22
 click 209 154
 waitfor holds config.dat 8 || fail "annual advance step"
 shot configuration
@@ -143,7 +198,6 @@ pid=""
 header() {
   printf '# Ruvello 2.0 - %s\n# ----------\n#\n# Please do not edit this file manually!\n# Last update time: <time>\n\n\n' "$1"
 }
-masked() { sed -E '5s/^(# Last update time: )[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}$/\1<time>/' "$data/$1"; }
 # Compares a data file with the expected bytes in $work/expected.
 compare() {
   if ! diff "$work/expected" <(masked "$1") >"$work/diff"; then
@@ -161,17 +215,15 @@ expectlist() {
 expectlist annual_alerts.dat "data file for annual alarms" "12-24 - Buy the tree"
 expectlist monthly_alerts.dat "data file for monthly alarms" "05 - Pay the rent"
 expectlist single_alerts.dat "data file for simple alarms" "$year-12-24 18:05 - Call grandma"
+expectlist weekly_alerts.dat "data file for weekly alarms" "21:00 1234567 - Pills" "10:00 67 - Long run"
 { header "Configuration File"; printf '# annual alarms advance\n8\n\n# monthly alarms advance\n3\n'; } >"$work/expected"
 compare config.dat
 
-# Export, every alarm removed, Import replacing all: the four files come back
+# Export, alarms removed from every list, Import replacing all: the five files come back
 # as they were; then a line added by hand while the panel is open survives a
 # Create. The file dialogs are the system's own: a path typed and Enter.
-files="config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat"
+files="config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat weekly_alerts.dat"
 for name in $files; do masked "$name" >"$work/before-$name"; done
-visible() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; }
-hasvisibledialog() { [ "$(visible | wc -l)" -ge 2 ]; }
-nodialog() { [ "$(visible | wc -l)" -le 1 ]; }
 named() { [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; }
 # choosefile <dialog title> <path>: types the path into the file dialog.
 choosefile() {
@@ -203,13 +255,13 @@ waitfor haswindow "$pid" || fail "the window did not appear again"
 wid=$(windowsof "$pid" | head -n 1)
 sleep 0.5
 xdotool windowraise "$wid"
-click 444 22
+click 511 22
 click 110 325
 choosefile "Export all Ruvello data to" "$work/export.txt"
 answer export-message Return
 waitfor nodialog || fail "the export's message stayed open"
 [ "$(head -n 1 "$work/export.txt")" = "Ruvello export 1" ] || fail "the export's first line"
-for tab in 66 200 327; do
+for tab in 66 200 295 405; do
   click "$tab" 22
   click 150 55
   click 525 65
@@ -217,8 +269,9 @@ for tab in 66 200 327; do
   waitfor nodialog || fail "the question of Remove stayed open"
 done
 waitfor datalines annual_alerts.dat 0 || fail "the annual alarm was not removed"
-datalines single_alerts.dat 0 && datalines monthly_alerts.dat 0 || fail "the lists were not emptied"
-click 444 22
+datalines single_alerts.dat 0 && datalines monthly_alerts.dat 0 && datalines weekly_alerts.dat 1 ||
+  fail "the lists were not emptied"
+click 511 22
 click 420 325
 choosefile "Import Ruvello data from" "$work/export.txt"
 # The focus starts on "Add to mine"; Shift+Tab moves it to "Replace all".
@@ -242,4 +295,4 @@ shot annual-after-import
 xdotool mousemove --window "$wid" 300 200 key Escape
 waitfor ended "$pid" || fail "Escape did not close the panel"
 pid=""
-echo "all four files as expected, export and import round trip whole; screenshots in $shots"
+echo "all five files as expected, export and import round trip whole; screenshots in $shots"
