@@ -391,29 +391,6 @@ void loadalertlist(const listfile& file) {
 
 }  // namespace
 
-const char NODAYMESSAGE[] = "Cannot create a new alert. Please choose at least one day of the week.";
-
-const char* composeweeklyline(const bool* days, int hour, int minute, const char* message, char* line) {
-    // "HH:MM", a space, the chosen days as ISO weekday digits in ascending
-    // order (1 Monday to 7 Sunday), " - ": the line's text before its message.
-    char daydigits[WEEKDAYS + 1];
-    int chosen = 0;
-    for (int day = 0; day < WEEKDAYS; day++) {
-        if (days[day]) daydigits[chosen++] = (char)('1' + day);
-    }
-    daydigits[chosen] = '\0';
-    char prefix[PREFIXBUFSIZE];
-    if (!fits(snprintf(prefix, sizeof prefix, "%02d:%02d %s - ", hour, minute, daydigits), sizeof prefix)) {
-        return TOOLONGMESSAGE;
-    }
-    joinmessage(prefix, message, line);
-    // The same checks, in the same order, as a new alarm of the other kinds;
-    // a weekly alarm has no date, so nothing of it lies in the past.
-    if (message[0] == '\0') return EMPTYMESSAGE;
-    if (strlen(line) > (size_t)DATAPIECEMAX) return TOOLONGMESSAGE;
-    return chosen == 0 ? NODAYMESSAGE : NULL;
-}
-
 void loadalertlists() {
     for (const listfile& file : LISTFILES) loadalertlist(file);
 }
@@ -491,11 +468,22 @@ void cb_create_single(Fl_Widget*, void*) {
 }
 
 void cb_create_weekly(Fl_Widget*, void*) {
-    bool days[WEEKDAYS];
-    for (int day = 0; day < WEEKDAYS; day++) days[day] = weekly_days[day]->value() != 0;
+    // "HH:MM", a space, the chosen days as ISO weekday digits in ascending
+    // order (1 Monday to 7 Sunday), " - ": the line's text before its message.
+    char daydigits[WEEKDAYS + 1];
+    int chosen = 0;
+    for (int day = 0; day < WEEKDAYS; day++) {
+        if (weekly_days[day]->value() != 0) daydigits[chosen++] = (char)('1' + day);
+    }
+    daydigits[chosen] = '\0';
+    char prefix[PREFIXBUFSIZE] = "";
+    if (!fits(snprintf(prefix, sizeof prefix, "%02d:%02d %s - ", wholevalue(weekly_hour), wholevalue(weekly_minute),
+                       daydigits),
+              sizeof prefix)) {
+        prefix[0] = '\0';
+    }
     char line[LINEBUFSIZE + 1];
-    const char* refusal = composeweeklyline(days, wholevalue(weekly_hour), wholevalue(weekly_minute),
-                                            weekly_message_text->value(), line);
+    const char* refusal = composeline(KINDWEEKLY, prefix, weekly_message_text, line);
     if (refusal != NULL) {
         showalert(refusal);
         return;

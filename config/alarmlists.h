@@ -47,13 +47,5 @@ void saveweeklyalertfile();                // likewise, weekly_browser to "weekl
 void loadalertlists();                     // fills the simple, monthly, annual and weekly lists from their files
 int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
 
-// The weekly alarm "HH:MM D... - message": the time, the days chosen (days:
-// WEEKDAYS truth values of window.h, Monday first) as ascending ISO weekday
-// digits, and the message. Composes it into line (LINEBUFSIZE + 1 bytes),
-// line breaks in the message made spaces, and gives the alert text that
-// refuses it, NULL when it is accepted: an empty message, a line longer than
-// a data line, no day chosen, checked in that order.
-extern const char NODAYMESSAGE[];  // "Cannot create a new alert. Please choose at least one day of the week."
-const char* composeweeklyline(const bool* days, int hour, int minute, const char* message, char* line);
 
 #endif
