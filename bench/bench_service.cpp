@@ -1,6 +1,6 @@
 // Times one full cycle of the reminder service (reading the configuration and
-// the three alarm lists and deciding what is due) against `wc -l` reading the
-// same three files, side by side, for lists of 1,000, 10,000 and 100,000 lines
+// the four alarm lists and deciding what is due) against `wc -l` reading the
+// same four files, side by side, for lists of 1,000, 10,000 and 100,000 lines
 // of each kind. The first cycle of a day announces every due line (to a
 // launcher that only counts) and fills the day's memory; a later cycle of the
 // same day finds them all in the memory. Every figure is the median of the
@@ -64,8 +64,8 @@ bool generate(const std::string& folder, int count) {
         while ((int)text.size() < length) text += (char)('a' + next(26));
         return text;
     };
-    const char* names[3] = {"single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat"};
-    for (int kind = 0; kind < 3; kind++) {
+    const char* names[4] = {"single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat", "weekly_alerts.dat"};
+    for (int kind = 0; kind < 4; kind++) {
         std::string path = folder + "/" + names[kind];
         FILE* file = fopen(path.c_str(), "w");
         if (file == NULL) return false;
@@ -76,6 +76,14 @@ bool generate(const std::string& folder, int count) {
             int day = 1 + next(daysinmonth(2026, month));
             if (kind == 0) {
                 fprintf(file, "2026-%02d-%02d %02d:%02d - %s\n", month, day, next(24), next(60), message(i).c_str());
+            } else if (kind == 3) {
+                // Any non-empty set of days, in ascending order.
+                std::string days;
+                int set = 1 + next(127);
+                for (int weekday = 0; weekday < 7; weekday++) {
+                    if (set >> weekday & 1) days += (char)('1' + weekday);
+                }
+                fprintf(file, "%02d:%02d %s - %s\n", next(24), next(60), days.c_str(), message(i).c_str());
             } else if (kind == 1) {
                 fprintf(file, "%02d - %s\n", day, message(i).c_str());
             } else {
@@ -92,8 +100,9 @@ bool generate(const std::string& folder, int count) {
 }
 
 double timewc(const std::string& folder) {
-    std::string files[3] = {folder + "/single_alerts.dat", folder + "/monthly_alerts.dat", folder + "/annual_alerts.dat"};
-    char* arguments[] = {(char*)"wc", (char*)"-l", &files[0][0], &files[1][0], &files[2][0], NULL};
+    std::string files[4] = {folder + "/single_alerts.dat", folder + "/monthly_alerts.dat", folder + "/annual_alerts.dat",
+                            folder + "/weekly_alerts.dat"};
+    char* arguments[] = {(char*)"wc", (char*)"-l", &files[0][0], &files[1][0], &files[2][0], &files[3][0], NULL};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

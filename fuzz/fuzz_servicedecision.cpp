@@ -1,6 +1,6 @@
 // The service's decision, line by line, against any date and minute: the
 // configuration and one list of each kind are written as data files (any
-// bytes), then three cycles run with a recording launcher:
+// bytes; the weekly list last), then three cycles run with a recording launcher:
 //   1. the first cycle, at the input's date and minute;
 //   2. the same minute again, which must announce nothing;
 //   3. a later minute, 1 to 12000 minutes on (a catch-up, or a clock
@@ -9,7 +9,10 @@
 // What is announced, and in what order, is checked against a plain account
 // of the service's decisions (behaviourmodel.h): a simple alarm in its minute
 // (and, after the first cycle, each minute passed over since, once, in minute
-// order, if the line names a real minute); a monthly or annual line once a
+// order, if the line names a real minute); a weekly line whose fields follow
+// its layout in its minute on its days, after the simple lines of that
+// minute, and after a gap once, for its latest minute passed, among the
+// simple lines by minute; a monthly or annual line once a
 // day while the window of today and the advance days holds its day, or its
 // month and day, read from its own columns, and once after a gap when its
 // date passed and the last day did not see it; the day's memory shared by
@@ -115,19 +118,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     date.day = 1 + data[3] % modeldaysinmonth(date.year, date.month);
     int minute = (data[4] % 24) * 60 + data[5] % 60;
     int later = 1 + (data[6] | data[7] << 8) % 12000;
-    // The rest: configuration, simple, monthly and annual files, split at 0x1e.
-    std::string parts[4];
+    // The rest: configuration, simple, monthly, annual and weekly files, split at 0x1e.
+    std::string parts[5];
     int part = 0;
     for (size_t i = 8; i < size; i++) {
-        if (data[i] == 0x1e && part < 3) part++;
+        if (data[i] == 0x1e && part < 4) part++;
         else parts[part] += (char)data[i];
     }
     writefile(getconfigfilename, parts[0]);
     writefile(getsinglealertfilename, parts[1]);
     writefile(getmonthlyalertfilename, parts[2]);
     writefile(getannualalertfilename, parts[3]);
-    std::vector<std::string> lines[4];
-    for (int i = 0; i < 4; i++) lines[i] = modeldatalines(parts[i].data(), parts[i].size());
+    writefile(getweeklyalertfilename, parts[4]);
+    std::vector<std::string> lines[5];
+    for (int i = 0; i < 5; i++) lines[i] = modeldatalines(parts[i].data(), parts[i].size());
     settingsmodel settings = modelsettings(lines[0]);
 
     // Cycle 1: the first; simple alarms of this very minute only.
@@ -137,6 +141,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> expected;
     for (const std::string& line : lines[1]) {
         if (line.size() >= 16 && compare16(line, first) == 0) expected.push_back(line);
+    }
+    for (const std::string& line : lines[4]) {
+        int at;
+        bool days[8];
+        if (modelweekly(line, &at, days) && at == minute && days[modelweekday(date)]) expected.push_back(line);
     }
     modellists(date, settings, lines[2], lines[3], &memory, &expected);
     fuzzcheck(cycle(date, first) == expected);
@@ -154,13 +163,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string third = stampof(laterdate, laterminute);
     expected.clear();
     bool corrected = later > 7 * 24 * 60;
+    // Each line due with the minute it is due in: the simple ones first, so
+    // that within a minute they come before the weekly ones.
+    std::vector<std::pair<std::string, std::string>> minutes;
     for (const std::string& line : lines[1]) {
         bool due = corrected ? line.size() >= 16 && compare16(line, third) == 0
                              : compare16(line, first) > 0 && compare16(line, third) <= 0 && isrealminute(line);
-        if (due) expected.push_back(line);
+        if (due) minutes.push_back({line.substr(0, 16), line});
     }
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const std::string& a, const std::string& b) { return a.substr(0, 16) < b.substr(0, 16); });
+    for (const std::string& line : lines[4]) {
+        int at;
+        bool days[8];
+        if (!modelweekly(line, &at, days)) continue;
+        if (corrected) {
+            if (at == laterminute && days[modelweekday(laterdate)]) minutes.push_back({third, line});
+            continue;
+        }
+        // The days from the first cycle's to the later one's, the latest minute on the line's days that lies between.
+        std::vector<modeldate> span;
+        for (modeldate walk = date;; walk = modelnextday(walk)) {
+            span.push_back(walk);
+            if (walk == laterdate) break;
+        }
+        for (size_t i = span.size(); i-- > 0;) {
+            std::string stamp = stampof(span[i], at);
+            if (days[modelweekday(span[i])] && stamp > first && stamp <= third) {
+                minutes.push_back({stamp, line});
+                break;
+            }
+        }
+    }
+    std::stable_sort(minutes.begin(), minutes.end(),
+                     [](const std::pair<std::string, std::string>& a, const std::pair<std::string, std::string>& b) {
+                         return a.first < b.first;
+                     });
+    for (const auto& due : minutes) expected.push_back(due.second);
     if (!(laterdate == date)) {
         std::vector<modeldate> passed;
         if (!corrected) {

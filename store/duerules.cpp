@@ -126,8 +126,13 @@ void announcedminute(const char* line, char* minute) {
 
 bool weeklydue(const char* line, const char* after, const char* upto, char* due) {
     const char* time = upto + 11;  // "HH:MM" of the minute upto
-    // The minute alone needs the line's own time: most lines differ at once.
+    // The minute alone needs the line's own time, and minutes of one date a
+    // time between theirs: most lines fail at once, before they are read whole.
     if (after == NULL && strncmp(line, time, 5) != 0) return false;
+    if (after != NULL && strnlen(after, STAMPLEN) == (size_t)STAMPLEN && strncmp(after, upto, 10) == 0 &&
+        (strncmp(line, after + 11, 5) <= 0 || strncmp(line, time, 5) > 0)) {
+        return false;
+    }
     alarmline read;
     if (readalarmline(line, &read) != LAYOUTWEEKLY) return false;
     long long today = daynumber(digitsat(upto, 0, 4), digitsat(upto, 5, 2), digitsat(upto, 8, 2));

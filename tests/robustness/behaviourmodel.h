@@ -52,6 +52,39 @@ inline long modelfield(const std::string& line, size_t start, size_t count) {
     return modelnumber(line.substr(start, count));
 }
 
+// The ISO day of the week of a date, 1 Monday to 7 Sunday (Sakamoto's rule).
+inline int modelweekday(const modeldate& date) {
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int year = date.month < 3 ? date.year - 1 : date.year;
+    int sunday0 = (year + year / 4 - year / 100 + year / 400 + offsets[date.month - 1] + date.day) % 7;
+    return sunday0 == 0 ? 7 : sunday0;
+}
+
+// A weekly line "HH:MM D... - message": true with its minute of the day and
+// its days (days[d] for ISO weekday d) when it is one, with a real time,
+// strictly ascending days from 1 to 7 and at least one character of message.
+inline bool modelweekly(const std::string& line, int* minuteofday, bool days[8]) {
+    auto digit = [&](size_t i) { return i < line.size() && line[i] >= '0' && line[i] <= '9'; };
+    if (!digit(0) || !digit(1) || line.size() < 6 || line[2] != ':' || !digit(3) || !digit(4) || line[5] != ' ') {
+        return false;
+    }
+    int hour = (line[0] - '0') * 10 + (line[1] - '0');
+    int minute = (line[3] - '0') * 10 + (line[4] - '0');
+    if (hour > 23 || minute > 59) return false;
+    for (int d = 0; d < 8; d++) days[d] = false;
+    size_t at = 6;
+    int last = 0;
+    for (; digit(at); at++) {
+        int day = line[at] - '0';
+        if (day <= last || day > 7) return false;
+        days[day] = true;
+        last = day;
+    }
+    if (last == 0 || line.compare(at, 3, " - ") != 0 || line.size() <= at + 3) return false;
+    *minuteofday = hour * 60 + minute;
+    return true;
+}
+
 // The service's advance values from the configuration file's data lines.
 struct settingsmodel {
     int annual;

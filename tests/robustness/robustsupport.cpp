@@ -115,7 +115,7 @@ long envcount(const char* name, long fallback) {
 }
 
 const char* const DATAFILENAMES[DATAFILECOUNT] = {"config.dat", "single_alerts.dat", "monthly_alerts.dat",
-                                                   "annual_alerts.dat"};
+                                                   "annual_alerts.dat", "weekly_alerts.dat"};
 
 // Comments, CR LF and LF mixed, bytes outside ASCII, a last line without its end.
 const std::string HANDMADEFILES[DATAFILECOUNT] = {
@@ -123,6 +123,7 @@ const std::string HANDMADEFILES[DATAFILECOUNT] = {
     "2031-01-02 09:05 - old simple\n",
     "# kept by hand\r\n05 - the old list\r\n06 - caf\xc3\xa9 \x01 ~\n07 - no line end",
     "12-24 - Buy the tree\n01-15 - b\n",
+    "# weekly\r\n07:30 12345 - old weekly\r\n21:00 1234567 - caf\xc3\xa9",
 };
 
 bool puthandmadefiles(const std::string& datafolder) {

@@ -26,8 +26,8 @@ std::string faultshim();                   // path of the fault-injection librar
 std::string withasanpreload();             // ASAN_OPTIONS setting that lets a preloaded library come first
 long envcount(const char* name, long fallback);  // a count from the environment, fallback when unset
 
-const int DATAFILECOUNT = 4;
-extern const char* const DATAFILENAMES[DATAFILECOUNT];   // the four data files, the configuration first
+const int DATAFILECOUNT = 5;
+extern const char* const DATAFILENAMES[DATAFILECOUNT];   // the five data files, the configuration first
 extern const std::string HANDMADEFILES[DATAFILECOUNT];   // their contents as left by hand, in the same order
 bool puthandmadefiles(const std::string& datafolder);   // creates the folder and writes them; true when done
 

@@ -89,7 +89,7 @@ TEST(ConfiguratorFaults, EveryFailedSaveEndsWithTheFileErrorAndKeepsTheOldFiles)
                 EXPECT_EQ(HANDMADEFILES[i], readwholefile(home.datafolder() + DATAFILENAMES[i])) << DATAFILENAMES[i];
             }
             EXPECT_EQ((std::vector<std::string>{"annual_alerts.dat", "config.dat", "monthly_alerts.dat",
-                                                "single_alerts.dat"}),
+                                                "single_alerts.dat", "weekly_alerts.dat"}),
                       folderentries(home.datafolder()));
             injected++;
         }

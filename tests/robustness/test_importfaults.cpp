@@ -1,5 +1,5 @@
 // The command-line import of the real ruvelloconfig when a replacement fails:
-// the third of the four files failing (fault library), a file-size limit that
+// the third or the last of the five files failing (fault library), a file-size limit that
 // would once have killed the program with SIGXFSZ halfway through, and another
 // writer holding the data files' lock.
 #include "instancelock.h"
@@ -33,34 +33,39 @@ void expectoldfilesalone(const scratchhome& home) {
     for (int i = 0; i < DATAFILECOUNT; i++) {
         EXPECT_EQ(HANDMADEFILES[i], readwholefile(home.datafolder() + DATAFILENAMES[i])) << DATAFILENAMES[i];
     }
-    EXPECT_EQ((std::vector<std::string>{DATAFILENAMES[3], DATAFILENAMES[0], DATAFILENAMES[2], DATAFILENAMES[1]}),
+    EXPECT_EQ((std::vector<std::string>{DATAFILENAMES[3], DATAFILENAMES[0], DATAFILENAMES[2], DATAFILENAMES[1],
+                                        DATAFILENAMES[4]}),
               folderentries(home.datafolder()));
 }
 
 }  // namespace
 
 // The copy of the data is made first (a link, no rename), then the files are
-// replaced in the order configuration, simple, monthly, annual: the third
-// rename, the monthly list's, fails. The two files already replaced get their
-// old bytes back, the file error names the monthly list, status 1.
-TEST(ImportFaults, AFailedThirdReplacementPutsBackTheFirstTwo) {
-    scratchhome home;
-    putoldfiles(home);
-    std::string log = home.home() + "/faults.log";
-    runresult run = runprogram({config(), "--import", importfile(home, 3)},
-                               {"LD_PRELOAD=" + faultshim(), withasanpreload(), "RUVELLO_FAULT_OP=rename",
-                                "RUVELLO_FAULT_NTH=3", "RUVELLO_FAULT_ERRNO=" + std::to_string(EIO),
-                                "RUVELLO_FAULT_LOG=" + log, "DISPLAY="},
-                               60);
-    ASSERT_TRUE(run.finished) << run.err;
-    EXPECT_EQ(1, run.status) << run.err;
-    EXPECT_EQ("injected rename #3\n", readwholefile(log));
-    EXPECT_NE(std::string::npos,
-              run.err.find("FATAL ERROR\nCannot create or access the following file\n   \"" + home.datafolder() +
-                           "monthly_alerts.dat\"")) << run.err;
-    expectoldfilesalone(home);
-    // The copy made before stays, for the user to import by hand.
-    EXPECT_EQ(1u, folderentries(home.home() + "/.local/state/ruvello").size());
+// replaced in the order configuration, simple, monthly, annual, weekly: the
+// third rename (the monthly list's) or the fifth (the weekly list's, emptied
+// by a file without weekly alarms) fails. The files already replaced get
+// their old bytes back, the file error names the failed list, status 1.
+TEST(ImportFaults, AFailedReplacementPutsBackTheOnesBefore) {
+    for (int nth : {3, 5}) {
+        SCOPED_TRACE(nth);
+        scratchhome home;
+        putoldfiles(home);
+        std::string log = home.home() + "/faults.log";
+        runresult run = runprogram({config(), "--import", importfile(home, 3)},
+                                   {"LD_PRELOAD=" + faultshim(), withasanpreload(), "RUVELLO_FAULT_OP=rename",
+                                    "RUVELLO_FAULT_NTH=" + std::to_string(nth), "RUVELLO_FAULT_ERRNO=" + std::to_string(EIO),
+                                    "RUVELLO_FAULT_LOG=" + log, "DISPLAY="},
+                                   60);
+        ASSERT_TRUE(run.finished) << run.err;
+        EXPECT_EQ(1, run.status) << run.err;
+        EXPECT_EQ("injected rename #" + std::to_string(nth) + "\n", readwholefile(log));
+        EXPECT_NE(std::string::npos,
+                  run.err.find("FATAL ERROR\nCannot create or access the following file\n   \"" + home.datafolder() +
+                               DATAFILENAMES[nth - 1] + "\"")) << run.err;
+        expectoldfilesalone(home);
+        // The copy made before stays, for the user to import by hand.
+        EXPECT_EQ(1u, folderentries(home.home() + "/.local/state/ruvello").size());
+    }
 }
 
 // Under a file-size limit the new simple list cannot be written: the write

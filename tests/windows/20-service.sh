@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real ruvelloservice.exe under Wine: the first start creates the four data
+# The real ruvelloservice.exe under Wine: the first start creates the five data
 # files empty with a notice each on standard output; a second copy ends at
 # once with status 0; under a fake clock a due simple, monthly and annual
 # alarm reach a recording ruvellomsgbox.exe beside the service whole (quotes
@@ -23,7 +23,7 @@ installrecorder "$installed"
 cd "$work/elsewhere"
 
 
-fourfiles() { [ -f "$data/config.dat" ] && [ -f "$data/single_alerts.dat" ] && [ -f "$data/monthly_alerts.dat" ] && [ -f "$data/annual_alerts.dat" ]; }
+fivefiles() { [ -f "$data/config.dat" ] && [ -f "$data/single_alerts.dat" ] && [ -f "$data/monthly_alerts.dat" ] && [ -f "$data/annual_alerts.dat" ] && [ -f "$data/weekly_alerts.dat" ]; }
 recorded() { [ -f "$record" ] && [ "$(wc -l <"$record")" -ge "$1" ]; }
 stopservice() {
   kill "$1" 2>/dev/null
@@ -36,17 +36,17 @@ writelist() {
   printf '%s\r\n' "# alert list" "$@" >"$data/$name"
 }
 
-# 1. First start: four files, empty, one notice each; a second copy ends at once.
+# 1. First start: five files, empty, one notice each; a second copy ends at once.
 startexe "$installed/ruvelloservice.exe" >"$work/first.out" 2>"$work/first.err"
 first=$!
-if waitfor 60 fourfiles; then
+if waitfor 60 fivefiles; then
   sleep 1
   empty=yes
-  for name in config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat; do
+  for name in config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat weekly_alerts.dat; do
     [ -s "$data/$name" ] && empty=no
     printf 'The following file has been created:\r\n\t"%s\\%s"\r\n' "$windowsdata" "$name"
   done >"$work/expected.out"
-  [ "$empty" = yes ] && ok "the four data files were created empty in $windowsdata" || fail "a new data file is not empty"
+  [ "$empty" = yes ] && ok "the five data files were created empty in $windowsdata" || fail "a new data file is not empty"
   if cmp -s "$work/expected.out" "$work/first.out"; then
     ok "one notice per file on standard output, CR LF ended"
   else
@@ -60,7 +60,7 @@ if waitfor 60 fourfiles; then
     fail "the second copy: status $status, standard error: $(cat -A "$work/second.err")"
   fi
 else
-  fail "the service did not create the four data files"
+  fail "the service did not create the five data files"
 fi
 stopservice "$first"
 
@@ -71,16 +71,19 @@ annual='05-17 - Zoë'"'"'s café costs 5 € 🎂 \ a\"b'
 writelist single_alerts.dat "$simple" "2026-05-17 09:30 - not yet"
 writelist monthly_alerts.dat "$monthly" "25 - not yet"
 writelist annual_alerts.dat "$annual" "06-30 - not yet"
+# 17 May 2026 is a Sunday.
+weekly='09:00 67 - Sonntag im Café ☕ "late"'
+writelist weekly_alerts.dat "$weekly" "09:00 12345 - not on a Sunday"
 : >"$data/config.dat"
 rm -f "$record" "$work/due.record"
 RUVELLO_RECORD_DUE=$(windowspath "$work/due.record") env $fakeclock FAKETIME="@2026-05-17 09:00:05" "$wine" \
   "$installed/ruvelloservice.exe" >"$work/due.out" 2>"$work/due.err" &
 due=$!
-if waitfor 60 recorded 3; then
+if waitfor 60 recorded 4; then
   sleep 2
-  for line in "$simple" "$monthly" "$annual"; do printf '1|%s\n' "${line//\"/*}"; done | sort >"$work/expected.record"
+  for line in "$simple" "$monthly" "$annual" "$weekly"; do printf '1|%s\n' "${line//\"/*}"; done | sort >"$work/expected.record"
   if sort "$record" | cmp -s - "$work/expected.record"; then
-    ok "the simple, monthly and annual alarm arrived whole, each as the only argument"
+    ok "the simple, monthly, annual and weekly alarm arrived whole, each as the only argument"
   else
     fail "the recorded lines differ:"; diff "$work/expected.record" <(sort "$record")
   fi
@@ -91,7 +94,7 @@ if waitfor 60 recorded 3; then
     fail "RUVELLO_DUE as the boxes saw it: $(cat -A "$work/due.record" 2>/dev/null)"
   fi
 else
-  fail "fewer than three alarms were announced: $(cat "$record" 2>/dev/null)"
+  fail "fewer than four alarms were announced: $(cat "$record" 2>/dev/null)"
 fi
 if grep -qF "Configuration file syntax error: using default values." "$work/due.err"; then
   ok "the empty configuration gave the configuration message on standard error"

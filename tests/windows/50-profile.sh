@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ruvelloservice.exe under Wine for a user whose profile name holds a
 # non-ASCII letter ("Zoë", so C:\users\Zoë), installed in a folder whose
-# path holds blanks and non-ASCII letters: it creates the four data files in
+# path holds blanks and non-ASCII letters: it creates the five data files in
 # the profile's AppData folder, names them in its notices in UTF-8, and
 # announces a due alarm through the recording message box beside it.
 export USER='Zoë'
@@ -27,7 +27,7 @@ if waitfor 60 recorded; then
 else
   fail "nothing was announced; standard error: $(cat "$work/err")"
 fi
-for name in config.dat single_alerts.dat monthly_alerts.dat; do
+for name in config.dat single_alerts.dat monthly_alerts.dat weekly_alerts.dat; do
   if [ -f "$data/$name" ] && [ ! -s "$data/$name" ]; then
     ok "$name created empty in C:\\users\\Zoë"
   else

@@ -13,17 +13,19 @@ makeprefix
 data=$(profilepath)/AppData/Roaming/ruvello/config
 mkdir -p "$data"
 printf '12-24 - Buy the tree\n01-15 - caf\xc3\xa9\n' >"$data/annual_alerts.dat"
+printf '# alert list\r\n07:30 12345 - caf\xc3\xa9\r\n' >"$data/weekly_alerts.dat"
 printf '14\n2\n' >"$data/config.dat"
 
 export=$work/export-žluť.txt
 runexe 60 "$bin/ruvelloconfig.exe" --export "$(windowspath "$export")" >"$work/out" 2>"$work/err"
 status=$?
 [ "$status" = 0 ] || fail "--export ended with status $status: $(cat "$work/err")"
-grep -q '^Exported 0 simple, 0 monthly and 2 annual alarms' "$work/err" && ok "--export told what it wrote" \
+grep -q '^Exported 0 simple, 0 monthly, 2 annual and 1 weekly alarms' "$work/err" && ok "--export told what it wrote" \
   || fail "--export said: $(cat "$work/err")"
-[ "$(head -n 1 "$export" 2>/dev/null | tr -d '\r')" = "Ruvello export 1" ] && ok "the export is at its UTF-8 name" \
+[ "$(head -n 1 "$export" 2>/dev/null | tr -d '\r')" = "Ruvello export 2" ] && ok "the export is at its UTF-8 name" \
   || fail "no export at $export"
-grep -q $'^01-15 - caf\xc3\xa9\r$' "$export" && ok "the export holds the line byte for byte, with CR LF" \
+grep -q $'^01-15 - caf\xc3\xa9\r$' "$export" && grep -q $'^\\[weekly alarms\\]\r$' "$export" &&
+  grep -q $'^07:30 12345 - caf\xc3\xa9\r$' "$export" && ok "the export holds the lines byte for byte, with CR LF" \
   || fail "the export lacks the line: $(od -c "$export" | tail -5)"
 
 runexe 60 "$bin/ruvelloconfig.exe" --import "$(windowspath "$export")" --merge >"$work/out" 2>"$work/err"

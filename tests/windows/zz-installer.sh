@@ -98,7 +98,7 @@ elif [ -n "$startup" ] && runexe 30 start /unix "$startup" >/dev/null 2>&1 && wa
 else
   fail "opening the Startup shortcut does not start the service"
 fi
-for name in config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat; do
+for name in config.dat single_alerts.dat monthly_alerts.dat annual_alerts.dat weekly_alerts.dat; do
   for _ in $(seq 50); do [ -f "$data/$name" ] && break; sleep 0.2; done
   [ -f "$data/$name" ] || fail "the started service did not create $name in $data"
 done
