@@ -251,7 +251,7 @@ answer() {
 
 "$bin/ruvelloconfig" >"$work/out2" 2>"$work/err2" &
 pid=$!
-waitfor haswindow "$pid" || fail "the window did not appear again"
+waitfor haswindow "$pid" || { cat "$work/out2" "$work/err2"; fail "the window did not appear again"; }
 wid=$(windowsof "$pid" | head -n 1)
 sleep 0.5
 xdotool windowraise "$wid"

@@ -6,7 +6,7 @@
 // with its message on standard error and status 1. The toolkit needs a display
 // to build the window and to measure list lines (the suite's Xvfb).
 //
-//   configdriver load                     prints the settings and the three lists as loaded
+//   configdriver load                     prints the settings and the four lists as loaded
 //   configdriver create <kind> <message>  one Create on annual, monthly or single, valid fields
 //   configdriver settings <annual> <monthly>  sets both spinners and saves the settings
 //   configdriver sort|remove <kind>       one Sort (ascending) or Remove (line 1) on that list
@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
         printlist("single", single_browser);
         printlist("monthly", monthly_browser);
         printlist("annual", annual_browser);
+        printlist("weekly", weekly_browser);
         return 0;
     }
     if (argc == 4 && strcmp(argv[1], "create") == 0) {

@@ -198,6 +198,8 @@ TEST(BadFiles, TheConfiguratorLoadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", noise));
     ASSERT_TRUE(writewholefile(folder + "single_alerts.dat", odd));
     ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", std::string(1 << 20, '\0')));
+    std::string weekly = "07:30 12345 - a\r\n# b\n" + odd.substr(0, 4000) + "\n21:00 1234567 - " + std::string(600, 'w');
+    ASSERT_TRUE(writewholefile(folder + "weekly_alerts.dat", weekly));
     std::string config = "# x\n" + std::string(400, '9') + " days\n" + std::string("\0" "1\n", 3) + "00000000000000000000007\n";
     ASSERT_TRUE(writewholefile(folder + "config.dat", config));
     runresult run = runprogram({driver(), "load"}, {}, 300);
@@ -210,6 +212,7 @@ TEST(BadFiles, TheConfiguratorLoadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     std::vector<std::string> single = printedlist(run.out, "single");
     EXPECT_TRUE(modeldatalines(odd.data(), odd.size()) == single) << single.size() << " lines loaded";
     EXPECT_TRUE(printedlist(run.out, "monthly").empty());
+    EXPECT_TRUE(modeldatalines(weekly.data(), weekly.size()) == printedlist(run.out, "weekly"));
     // A number of 400 digits is clamped, not overflowed; a line after a NUL
     // byte is not a data line; a value written with leading zeros counts.
     EXPECT_EQ(0u, run.out.find("annual advance: 30\nmonthly advance: 7\n")) << run.out.substr(0, 200);

@@ -2,7 +2,7 @@
 # The real ruvelloconfig.exe under Wine, driven with xdotool as a person would,
 # in a profile whose name holds a non-ASCII letter and a blank ("Zoë Müller"):
 # creates two annual alarms, sorts them and removes the first answering "Yes",
-# creates a simple alarm, steps the annual advance spinner up, has a second
+# creates a weekly alarm for Monday to Friday and a simple alarm, steps the annual advance spinner up, has a second
 # copy refused, and closes the window with Escape (status 0). The data files in
 # C:\users\Zoë Müller\AppData\Roaming\ruvello\config then hold CR LF lines
 # byte for byte (the time of the last update aside). Last, the window is
@@ -50,7 +50,8 @@ if ! waitfor 60 haswindow "^$title\$"; then
   exit
 fi
 wid=$(findwindow "^$title\$")
-waitfor 30 test -e "$data/annual_alerts.dat" || fail "the data files were not created in $data"
+# The weekly list is the last one the start-up creates.
+waitfor 30 test -e "$data/weekly_alerts.dat" || fail "the data files were not created in $data"
 sleep 1
 xdotool windowfocus --sync "$wid" 2>/dev/null
 year=$(( $(date +%Y) + 1 ))
@@ -82,9 +83,18 @@ else
   fail "Remove asked nothing"
 fi
 
-# Simple tab: next year, 24 December at 18:05.
+# Weekly tab: Monday to Friday at 07:30.
 xdotool windowfocus --sync "$wid" 2>/dev/null
-click 327 22
+click 295 22
+for day in 1 2 3 4 5; do click $((11 + 38 * day)) 360; done
+entervalue 355 360 7
+entervalue 400 360 30
+entervalue 250 335 "Get up"
+click 505 340
+check "weekly alarm created" waitfor 10 holds weekly_alerts.dat "07:30 12345 - Get up"
+
+# Simple tab: next year, 24 December at 18:05.
+click 405 22
 entervalue 280 310 "Call grandma"
 entervalue 90 335 "$year"
 entervalue 150 335 12
@@ -95,7 +105,7 @@ click 377 347
 check "simple alarm created" waitfor 10 holds single_alerts.dat "$year-12-24 18:05 - Call grandma"
 
 # Configuration tab: the annual advance shows the service's 7; one step up.
-click 444 22
+click 511 22
 click 209 154
 check "annual advance stepped up" waitfor 10 holds config.dat 8
 
@@ -142,6 +152,7 @@ expectlist() {
 }
 expectlist annual_alerts.dat "data file for annual alarms" "12-24 - Buy the tree"
 expectlist single_alerts.dat "data file for simple alarms" "$year-12-24 18:05 - Call grandma"
+expectlist weekly_alerts.dat "data file for weekly alarms" "07:30 12345 - Get up"
 { header "Configuration File"; printf '# annual alarms advance\r\n8\r\n\r\n# monthly alarms advance\r\n3\r\n'; } >"$work/expected"
 compare config.dat
 check "the untouched monthly list is still empty" test ! -s "$data/monthly_alerts.dat"
