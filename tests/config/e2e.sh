@@ -260,7 +260,7 @@ click 110 325
 choosefile "Export all Ruvello data to" "$work/export.txt"
 answer export-message Return
 waitfor nodialog || fail "the export's message stayed open"
-[ "$(head -n 1 "$work/export.txt")" = "Ruvello export 1" ] || fail "the export's first line"
+[ "$(head -n 1 "$work/export.txt")" = "Ruvello export 2" ] || fail "the export's first line"
 for tab in 66 200 295 405; do
   click "$tab" 22
   click 150 55
