@@ -88,8 +88,8 @@ if waitfor 60 recorded 4; then
     fail "the recorded lines differ:"; diff "$work/expected.record" <(sort "$record")
   fi
   # Each box is told the minute it announces, through the shell's start.
-  if [ "$(tr -d '\r' <"$work/due.record" | sort | tr '\n' ,)" = "2026-05-17 00:00,2026-05-17 00:00,2026-05-17 09:00," ]; then
-    ok "RUVELLO_DUE reached each box: the simple alarm's minute, the monthly and annual alarm's date"
+  if [ "$(tr -d '\r' <"$work/due.record" | sort | tr '\n' ,)" = "2026-05-17 00:00,2026-05-17 00:00,2026-05-17 09:00,2026-05-17 09:00," ]; then
+    ok "RUVELLO_DUE reached each box: the simple and weekly alarm's minute, the monthly and annual alarm's date"
   else
     fail "RUVELLO_DUE as the boxes saw it: $(cat -A "$work/due.record" 2>/dev/null)"
   fi
