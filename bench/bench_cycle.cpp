@@ -6,6 +6,8 @@
 // Usage: bench_cycle [RUNS]   (lists made with "bench_service generate")
 #include "scheduler.h"
 
+#include "benchsupport.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,11 +26,6 @@ bool countinglauncher(const char*, const char*) {
 
 double milliseconds(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

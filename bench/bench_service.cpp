@@ -12,6 +12,8 @@
 #include "datafiles.h"
 #include "scheduler.h"
 
+#include "benchsupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -38,17 +40,6 @@ schedulerstate state;
 bool countinglauncher(const char*, const char*) {
     launched++;
     return true;
-}
-
-double now() {
-    struct timespec moment;
-    clock_gettime(CLOCK_MONOTONIC, &moment);
-    return moment.tv_sec + moment.tv_nsec / 1e9;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Writes COUNT lines of each kind, dates spread over 2026, messages of 15 to 60 characters.

@@ -20,6 +20,8 @@
 #include "settings.h"
 #include "window.h"
 
+#include "benchsupport.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Hold_Browser.H>
@@ -43,22 +45,11 @@ const int STARTUPLINES = 10000;
 const int DEFAULTROUNDS = 11;
 const int SORTROUNDS = 7;
 
-double now() {
-    struct timespec moment;
-    clock_gettime(CLOCK_MONOTONIC, &moment);
-    return moment.tv_sec + moment.tv_nsec / 1e9;
-}
-
 // CPU time of this process (clock CLOCK_PROCESS_CPUTIME_ID) or thread, in seconds.
 double cputime(clockid_t clock) {
     struct timespec moment;
     clock_gettime(clock, &moment);
     return moment.tv_sec + moment.tv_nsec / 1e9;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Alarm lines of the given kind in random order, with messages of 10 to 60 characters.

@@ -22,6 +22,8 @@
 #include "fileformats.h"
 #include "snooze.h"
 
+#include "benchsupport.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <X11/Xlib.h>
@@ -46,17 +48,6 @@ const double MAPWAITSECONDS = 20;
 const int WINDOWWIDTH = 500;
 const int WINDOWHEIGHT = 272;
 const char BOXLINE[] = "12-24 - Buy the tree";
-
-double now() {
-    struct timespec moment;
-    clock_gettime(CLOCK_MONOTONIC, &moment);
-    return moment.tv_sec + moment.tv_nsec / 1e9;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 int barewindow() {
     Fl_Window* window = new Fl_Window(WINDOWWIDTH, WINDOWHEIGHT, "Bare");

@@ -106,14 +106,21 @@ Fl_Hold_Browser* listwithbuttons(int browserheight, Fl_Callback* remove, Fl_Call
     return browser;
 }
 
+// The frame below the list of the annual, monthly and weekly pages, its
+// title and its message field, which the page's own fields follow on the
+// frame's last row.
+Fl_Input* createframe(const char* title) {
+    Fl_Box* frame = new Fl_Box(20, 290, 560, 90);
+    frame->box(FL_ENGRAVED_FRAME);
+    textbox(30, 300, 350, 18, title);
+    textbox(30, 325, 100, 20, "message:");
+    return messageinput(110, 325, 320, 20);
+}
+
 void buildannualpage(Fl_Tabs* tabs, bool plastic) {
     Fl_Group* group = page(" annual alarms ", plastic);
     annual_browser = listwithbuttons(235, cb_remove_annual, cb_sort_desc_annual, cb_sort_asc_annual);
-    Fl_Box* frame = new Fl_Box(20, 290, 560, 90);
-    frame->box(FL_ENGRAVED_FRAME);
-    textbox(30, 300, 350, 18, "create a new annual alert");
-    textbox(30, 325, 100, 20, "message:");
-    annual_message_text = messageinput(110, 325, 320, 20);
+    annual_message_text = createframe("create a new annual alert");
     textbox(30, 350, 80, 20, "month:");
     annual_month = spinner(90, 350, 35, 20, 1, 12);
     textbox(130, 350, 80, 20, " /     day:");
@@ -127,11 +134,7 @@ void buildannualpage(Fl_Tabs* tabs, bool plastic) {
 void buildmonthlypage(bool plastic) {
     Fl_Group* group = page(" monthly alarms ", plastic);
     monthly_browser = listwithbuttons(235, cb_remove_monthly, cb_sort_desc_monthly, cb_sort_asc_monthly);
-    Fl_Box* frame = new Fl_Box(20, 290, 560, 90);
-    frame->box(FL_ENGRAVED_FRAME);
-    textbox(30, 300, 350, 18, "create a new monthly alert");
-    textbox(30, 325, 100, 20, "message:");
-    monthly_message_text = messageinput(110, 325, 320, 20);
+    monthly_message_text = createframe("create a new monthly alert");
     textbox(30, 350, 80, 20, "month day:");
     monthly_day = spinner(120, 350, 35, 20, 1, 31);
     button(440, 315, 130, 50, "@+   Create", FL_DARK_GREEN, cb_create_monthly);
@@ -146,11 +149,7 @@ const int DAYWIDTH = 38;
 void buildweeklypage(bool plastic) {
     Fl_Group* group = page(" weekly alarms ", plastic);
     weekly_browser = listwithbuttons(235, cb_remove_weekly, cb_sort_desc_weekly, cb_sort_asc_weekly);
-    Fl_Box* frame = new Fl_Box(20, 290, 560, 90);
-    frame->box(FL_ENGRAVED_FRAME);
-    textbox(30, 300, 350, 18, "create a new weekly alert");
-    textbox(30, 325, 100, 20, "message:");
-    weekly_message_text = messageinput(110, 325, 320, 20);
+    weekly_message_text = createframe("create a new weekly alert");
     for (int day = 0; day < WEEKDAYS; day++) {
         weekly_days[day] = new Fl_Toggle_Button(30 + day * DAYWIDTH, 350, DAYWIDTH, 20, DAYCAPTIONS[day]);
         // A chosen day must stand out from the others at a glance.
