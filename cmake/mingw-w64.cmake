@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64).
 #
-# Used for FLTK and for Ruvello itself by scripts/build-windows.sh:
+# Used by scripts/build-windows.sh for what needs no FLTK on Windows:
 #   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake ...
 # The posix-thread compilers are the ones chosen: GoogleTest needs std::mutex,
 # which the default win32-thread compilers lack, and one runtime for every
@@ -20,8 +20,7 @@ set(CMAKE_C_COMPILER ${ruvello_mingw_prefix}-gcc-${ruvello_mingw_threads})
 set(CMAKE_CXX_COMPILER ${ruvello_mingw_prefix}-g++-${ruvello_mingw_threads})
 set(CMAKE_RC_COMPILER ${ruvello_mingw_prefix}-windres)
 
-# Libraries and headers come from the mingw root and the folders named in
-# CMAKE_PREFIX_PATH (the cross-built FLTK), never from the Linux system.
+# Libraries and headers come from the mingw root, never from the Linux system.
 set(CMAKE_FIND_ROOT_PATH /usr/${ruvello_mingw_prefix})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

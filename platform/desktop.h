@@ -8,7 +8,6 @@
 // Helvetica faces in Liberation Sans where it is installed: the windows'
 // geometry was drawn for Arial, whose widths Liberation Sans shares, and the
 // toolkit's default sans font is wider, so labels would be cut.
-// showerrorbox is the system's own error box for a fatal error.
 // showabove shows a built reminder window above the other windows without
 // taking the keyboard focus from the window the user works in, asks the task
 // bar to draw attention to it and, where the system has virtual desktops,
@@ -20,14 +19,10 @@
 
 class Fl_Window;
 
-// Room for the longest text an error box shows, a fatal message with a long path included.
-const int ERRORTEXTBUFSIZE = 1024;
-
 bool candisplay();                                      // true when dialogs and windows can be shown
 int quoteforlabel(const char* text, char* out, int outsize);  // 0: out holds text with '@' doubled; 1: out too small (out then empty)
 void setwindowicon(Fl_Window* window);                   // gives window the system's icon (call before show)
 bool usearialmetrics();                                  // true when Liberation Sans now draws Helvetica
-void showerrorbox(const char* text);                     // titled "Ruvello"; returns when the box is closed, at once without a display
 void showabove(Fl_Window* window);                       // shows a reminder window on top, not focused, asking for attention
 void noticedreminder(Fl_Window* window);                 // the user turned to the window: no more attention asked
 

@@ -6,7 +6,6 @@
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
-#include <FL/fl_ask.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -83,18 +82,6 @@ bool usearialmetrics() {
     Fl::set_font(FL_HELVETICA_ITALIC, "ILiberation Sans");
     Fl::set_font(FL_HELVETICA_BOLD_ITALIC, "PLiberation Sans");
     return true;
-}
-
-void showerrorbox(const char* text) {
-    // Without a display the toolkit's dialog would end the process with its
-    // own message; standard error already carries the text then.
-    if (!candisplay()) return;
-    Fl::check();
-    // A path may hold '@', which the toolkit would read as a symbol.
-    char label[2 * ERRORTEXTBUFSIZE + 1];
-    if (quoteforlabel(text, label, sizeof label) != 0) return;
-    fl_message_title("Ruvello");
-    fl_alert("%s", label);
 }
 
 namespace {

@@ -1,8 +1,6 @@
 // The desktop pieces on Windows.
 #include "desktop.h"
 
-#include "widetext.h"
-
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
@@ -18,14 +16,6 @@ void setwindowicon(Fl_Window* window) {
 
 // Windows has Arial itself, which the toolkit already uses.
 bool usearialmetrics() { return false; }
-
-void showerrorbox(const char* text) {
-    Fl::check();
-    // A path in the text is UTF-8; the wide call shows its letters as they are.
-    wchar_t widetext[ERRORTEXTBUFSIZE];
-    if (towide(text, widetext, ERRORTEXTBUFSIZE) == 0) MessageBoxW(NULL, widetext, L"Ruvello", MB_ICONERROR | MB_OK);
-    else MessageBoxA(NULL, text, "Ruvello", MB_ICONERROR | MB_OK);
-}
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Where the user's folders are on Linux.
 #include "userfolders.h"
 
+#include <FL/Fl_Preferences.H>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +11,13 @@ const char* homefolder() {
 }
 
 bool datafolderneedshome() { return true; }
+
+bool userdatafolder(char* folder, int size) {
+    if (size <= 0) return false;
+    folder[0] = '\0';
+    Fl_Preferences preferences(Fl_Preferences::USER, "ruvello", "config");
+    return preferences.getUserdataPath(folder, size) != 0;
+}
 
 bool statebasefolder(char* base, int basesize) {
     // A relative XDG_STATE_HOME is to be ignored.

@@ -3,7 +3,7 @@
 #include "alarmlines.h"
 #include "calendar.h"
 #include "datafiles.h"
-#include "desktop.h"
+#include "errorbox.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -14,8 +14,8 @@
 
 // Starting programs (preparelaunching, startprogram, ARGUMENTBUFSIZE,
 // LAUNCHFAILUREMESSAGE) is the platform layer's, in programs.h; so is the
-// error box, showerrorbox, in desktop.h.
-#include "desktop.h"
+// error box, showerrorbox, in errorbox.h.
+#include "errorbox.h"
 #include "programs.h"
 
 #include <cstdio>

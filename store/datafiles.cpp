@@ -3,7 +3,6 @@
 #include "fileaccess.h"
 #include "userfolders.h"
 
-#include <FL/Fl_Preferences.H>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +13,7 @@ const char FOLDERENDING[] = "ruvello/config/";
 
 // The toolkit reports success even when it cut the folder short, and with HOME
 // unset or empty it gives a folder outside the user's home: both are refused.
+// A folder that could not be found at all comes empty and is refused as well.
 bool folderisusable(const char* folder) {
     size_t length = strlen(folder);
     size_t endinglength = strlen(FOLDERENDING);
@@ -68,10 +68,7 @@ int getfilename(char* path, const char* name) {
         if (written < 0 || written >= PATHBUFSIZE) path[0] = '\0';
         return 1;
     }
-    {
-        Fl_Preferences preferences(Fl_Preferences::USER, "ruvello", "config");
-        preferences.getUserdataPath(folder, sizeof folder);
-    }
+    userdatafolder(folder, sizeof folder);
     bool usable = folderisusable(folder);
     // The folder and the name, or as much of them as fits, for a message.
     size_t folderlength = strlen(folder);

@@ -9,6 +9,7 @@
 # Alt+S then puts a reminder off into the profile's list of simple alarms,
 # whose CR LF lines it keeps, adding the message whole at the preselected
 # delay.
+# NEEDS: bin/ruvellomsgbox.exe
 export USER='Zoë'
 . "$(dirname "$0")/common.sh"
 makeprefix

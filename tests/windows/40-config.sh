@@ -8,6 +8,7 @@
 # byte for byte (the time of the last update aside). Last, the window is
 # shown once more with the frame Wine draws itself, and kept as a screenshot
 # with its icon in the build folder (screenshots/config-window.png).
+# NEEDS: bin/ruvelloconfig.exe
 export USER='Zoë Müller'
 . "$(dirname "$0")/common.sh"
 makeprefix

@@ -7,6 +7,7 @@
 # showing it on standard output, --remove taking it out and then saying "no
 # such alarm". Every message reaches the redirected standard error; no
 # window opens.
+# NEEDS: bin/ruvelloconfig.exe
 . "$(dirname "$0")/common.sh"
 
 makeprefix

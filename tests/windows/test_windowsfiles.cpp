@@ -7,6 +7,7 @@
 #include "fileformats.h"
 #include "statefolder.h"
 #include "testsupport.h"
+#include "windowsprofile.h"
 #include "widetext.h"
 
 #include <gtest/gtest.h>
@@ -36,27 +37,6 @@ bool makefolder(const std::string& path) {
     return towide(path.c_str(), wide, PATHBUFSIZE) == 0 && CreateDirectoryW(wide, NULL);
 }
 
-// A profile folder whose name holds non-ASCII letters and a blank, made the
-// profile's AppData and LOCALAPPDATA folders.
-struct accentedprofile {
-    scratchhome home;
-    std::string profile;
-    accentedprofile() {
-        profile = home.home() + "\\Zo\xc3\xab M\xc3\xbcller \xe2\x82\xac";
-        makefolder(profile);
-        makefolder(profile + "\\Roaming");
-        HKEY key;
-        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_WRITE, &key);
-        wchar_t wide[PATHBUFSIZE];
-        towide((profile + "\\Roaming").c_str(), wide, PATHBUFSIZE);
-        RegSetValueExW(key, L"AppData", 0, REG_SZ, (const BYTE*)wide, (DWORD)((wcslen(wide) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        towide((profile + "\\Local").c_str(), wide, PATHBUFSIZE);
-        _wputenv_s(L"LOCALAPPDATA", wide);
-    }
-};
-
 }  // namespace
 
 TEST(WindowsFiles, AProfileWithLettersAndBlanksHoldsEveryFileWrittenWithCrLf) {
@@ -84,6 +64,25 @@ TEST(WindowsFiles, AProfileWithLettersAndBlanksHoldsEveryFileWrittenWithCrLf) {
     EXPECT_EQ(user.profile + "\\Local\\ruvello\\announced", statepath);
     ASSERT_EQ(0, writetextfile(statepath, linesof, 2, &lines));
     EXPECT_EQ(lines[0] + "\r\n" + lines[1] + "\r\n", readwholefile(statepath));
+}
+
+TEST(WindowsFiles, TextIsUtf8WhereItCanBeAndWindows1252WhereItCannot) {
+    const int WIDESIZE = 16;
+    wchar_t wide[WIDESIZE];
+    // An old list written in Latin-1 beside UTF-8 letters: a byte that starts
+    // no UTF-8 sequence is a Windows-1252 letter of its own.
+    ASSERT_EQ(0, towide("caf\xe9 Zo\xc3\xab \x80 \xf0\x9f\x94\x94", wide, WIDESIZE));
+    EXPECT_EQ(std::wstring(L"caf\u00e9 Zo\u00eb \u20ac \U0001F514"), std::wstring(wide));
+    char back[32];
+    ASSERT_EQ(0, fromwide(wide, back, sizeof back));
+    EXPECT_STREQ("caf\xc3\xa9 Zo\xc3\xab \xe2\x82\xac \xf0\x9f\x94\x94", back);
+    // The closing zero needs its room too, on either way and either path.
+    EXPECT_EQ(1, towide("abcd", wide, 4));
+    EXPECT_EQ(L'\0', wide[0]);
+    EXPECT_EQ(1, towide("caf\xe9", wide, 4));
+    EXPECT_EQ(0, towide("caf\xe9", wide, 5));
+    EXPECT_EQ(1, fromwide(L"\u00e9\u00e9", back, 4));
+    EXPECT_EQ('\0', back[0]);
 }
 
 TEST(WindowsFiles, LinesEndingInLfAloneOrCrLfReadTheSame) {

@@ -6,6 +6,7 @@
 // the data folder, and LOCALAPPDATA, where the state folder lies, at a fresh
 // folder, and puts both back afterwards.
 #include "testsupport.h"
+#include "windowsprofile.h"
 
 #include "widetext.h"
 
@@ -102,6 +103,14 @@ scratchhome::~scratchhome() {
     setappdata(oldhome);
     setenvstring("LOCALAPPDATA", oldstate);
     removetree(folder);
+}
+
+accentedprofile::accentedprofile() {
+    profile = home.home() + "\\Zo\xc3\xab M\xc3\xbcller \xe2\x82\xac";
+    CreateDirectoryW(wide(profile).c_str(), NULL);
+    CreateDirectoryW(wide(profile + "\\Roaming").c_str(), NULL);
+    setappdata(profile + "\\Roaming");
+    setenvstring("LOCALAPPDATA", profile + "\\Local");
 }
 
 std::string scratchhome::datafolder() const { return folder + "\\ruvello\\config\\"; }

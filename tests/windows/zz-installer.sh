@@ -10,6 +10,7 @@
 #  - the uninstaller ends the running service, removes the programs, the
 #    shortcuts and the registration, and leaves the data folder as it was.
 # Named to run last of the Windows scripts: it is the slowest.
+# NEEDS: ruvello-2.0-beta-setup.exe
 . "$(dirname "$0")/common.sh"
 
 setup=$build/ruvello-2.0-beta-setup.exe
