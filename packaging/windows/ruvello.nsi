@@ -1,4 +1,4 @@
-; Ruvello's Windows installer. scripts/build-windows.sh builds it with
+; Ruvello's Windows installer, made on Windows (docs/windows.md) with
 ;   makensis -NOCD -DBINDIR=<build>/bin -DRESOURCES=<repository>/resources
 ;            -DOUTFILE=<build>/ruvello-2.0-beta-setup.exe ruvello.nsi
 ;
