@@ -1,5 +1,6 @@
 #include "alarmlists.h"
 
+#include "alarmkinds.h"
 #include "calendar.h"
 #include "datafiles.h"
 #include "dialogs.h"
@@ -22,70 +23,29 @@
 
 namespace {
 
-// Room for the date part of a line ("YYYY-MM-DD HH:MM - " and the like).
-const int PREFIXBUFSIZE = 64;
-// Room for one rendered field.
-const int FIELDBUFSIZE = 16;
-
 const char REMOVEQUESTION[] = "You are going to remove the selected item.\nAre you sure?";
 const char CHANGEDOUTSIDE[] = "The list was changed outside the panel and has been reloaded.";
 
-// Each list with the number of its data file (datafiles.h), in the order of the panel's loading.
-struct listfile {
-    Fl_Hold_Browser** list;
-    int number;
-};
-
-const listfile LISTFILES[] = {
-    {&single_browser, DATASINGLE},
-    {&monthly_browser, DATAMONTHLY},
-    {&annual_browser, DATAANNUAL},
-    {&weekly_browser, DATAWEEKLY},
-};
-
-const listfile* fileoflist(Fl_Hold_Browser* list) {
-    for (const listfile& file : LISTFILES) {
-        if (*file.list == list) return &file;
+// The kind whose page holds list.
+int kindoflist(const Fl_Hold_Browser* list) {
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (alarmpageof(kind).list == list) return kind;
     }
-    return NULL;
+    return -1;
 }
 
-// True when snprintf's result says that all its text went into a buffer of size bytes.
-bool fits(int written, size_t size) { return written >= 0 && (size_t)written < size; }
+// A spinner's value as a whole number, its fraction dropped; 0 for a field the page lacks.
+int wholevalue(const Fl_Spinner* spinner) { return spinner == NULL ? 0 : (int)spinner->value(); }
 
-// A field of a line: two digits for every value up to 99, a leading zero below
-// 10. False when it does not fit its buffer (no int is that long).
-bool twodigits(char* out, int value) { return fits(snprintf(out, FIELDBUFSIZE, value <= 9 ? "0%d" : "%d", value), FIELDBUFSIZE); }
-
-// A spinner's value as a whole number, its fraction dropped.
-int wholevalue(Fl_Spinner* spinner) { return (int)spinner->value(); }
-
-// Composes prefix and message into line (LINEBUFSIZE + 1 bytes). A carriage
-// return or line feed (from a paste) becomes a space, so a message never
-// brings a line break into a file. A message too long for a data line is kept
-// one character too long, which is all the checks need to refuse it.
-void joinmessage(const char* prefix, const char* message, char* line) {
-    size_t prefixlength = strlen(prefix);
-    size_t messagelength = strlen(message);
-    size_t room = (size_t)LINEBUFSIZE - prefixlength;
-    if (messagelength > room) messagelength = room;
-    memcpy(line, prefix, prefixlength);
-    for (size_t i = 0; i < messagelength; i++) {
-        char c = message[i];
-        line[prefixlength + i] = (c == '\r' || c == '\n') ? ' ' : c;
+// The fields of a new alarm as the page's create fields set them.
+alarmline createfields(const alarmpage* page) {
+    alarmline fields = {LAYOUTNONE, {0, 0, 0, 0, 0}, 0, NULL};
+    fields.at = {wholevalue(page->year), wholevalue(page->month), wholevalue(page->day), wholevalue(page->hour),
+                 wholevalue(page->minute)};
+    for (int day = 0; page->days != NULL && day < WEEKDAYS; day++) {
+        if (page->days[day]->value() != 0) fields.days |= 1 << day;
     }
-    line[prefixlength + messagelength] = '\0';
-}
-
-// Composes prefix and the message of input into line (LINEBUFSIZE + 1 bytes)
-// and gives the alert text that refuses it as a new alarm of kind, NULL when
-// it is accepted: the checks of Create are those of every new alarm
-// (alarmlines.h).
-const char* composeline(int kind, const char* prefix, Fl_Input* input, char* line) {
-    joinmessage(prefix, input->value(), line);
-    char stamp[STAMPBUFSIZE];
-    gettimestamp(stamp);
-    return checknewalarm(kind, line, stamp);
+    return fields;
 }
 
 // Gives line index (0-based) of the browser in context, for the file writer.
@@ -212,8 +172,7 @@ int readlistfile(const char* path, textlines* lines, int watched) {
 int reloadlist(Fl_Hold_Browser* list, const char* path, int watched) {
     textlines lines = {};
     if (readlistfile(path, &lines, watched) != 0) {
-        free(lines.bytes);
-        free(lines.starts);
+        freetextlines(&lines);
         return 1;
     }
     int selected = list->value();
@@ -229,8 +188,7 @@ int reloadlist(Fl_Hold_Browser* list, const char* path, int watched) {
             chosen = i + 1;
         }
     }
-    free(lines.bytes);
-    free(lines.starts);
+    freetextlines(&lines);
     if (top > list->size()) top = list->size();
     if (top > 0) list->topline(top);
     if (chosen > 0) list->select(chosen);
@@ -238,14 +196,16 @@ int reloadlist(Fl_Hold_Browser* list, const char* path, int watched) {
     return 0;
 }
 
-// Runs action on list against what is on disk, under the data files' lock:
-// the list is reloaded first when its file changed since the panel last read
-// or wrote it, then action changes it, and it is written at once. Ends the
-// program with the file error when the file cannot be read or written.
-void changelist(Fl_Hold_Browser* list, listaction action, void* argument) {
-    const listfile* file = fileoflist(list);
+// Runs action on the list of kind against what is on disk, under the data
+// files' lock: the list is reloaded first when its file changed since the
+// panel last read or wrote it, then action changes it, and it is written at
+// once. Ends the program with the file error when the file cannot be read or
+// written.
+void changelist(int kind, listaction action, void* argument) {
+    Fl_Hold_Browser* list = alarmpageof(kind).list;
+    int number = ALARMKINDTABLE[kind].datafile;
     char path[PATHBUFSIZE];
-    if (getdatafilename(path, file->number) != 0) displayfilefatalerrorandexit(path);
+    if (getdatafilename(path, number) != 0) displayfilefatalerrorandexit(path);
     datalock lock;
     if (lockdatafiles(&lock) != 0) {
         // The user's change is not held back: another writer is stuck or the
@@ -253,11 +213,11 @@ void changelist(Fl_Hold_Browser* list, listaction action, void* argument) {
         fprintf(stderr, "Ruvello: the data files could not be locked; saving all the same\n");
     }
     int failed = 0;
-    if (filechanged(&panel_disk, file->number, path)) failed = reloadlist(list, path, file->number);
+    if (filechanged(&panel_disk, number, path)) failed = reloadlist(list, path, number);
     if (failed == 0) {
         if (action != NULL) action(list, argument);
-        failed = savedatebrowser(list, DATAFILETABLE[file->number].description, path);
-        if (failed == 0) notewrittenfile(&panel_disk, file->number, path);
+        failed = savedatebrowser(list, DATAFILETABLE[number].description, path);
+        if (failed == 0) notewrittenfile(&panel_disk, number, path);
     }
     unlockdatafiles(&lock);
     if (failed != 0) displayfilefatalerrorandexit(path);
@@ -287,9 +247,23 @@ void removeaction(Fl_Hold_Browser* list, void* argument) {
     chosen->removed = true;
 }
 
-void createline(Fl_Hold_Browser* list, const char* line) { changelist(list, addlineaction, (void*)line); }
+void sortlist(int kind, bool ascending) { changelist(kind, sortaction, &ascending); }
 
-void sortlist(Fl_Hold_Browser* list, bool ascending) { changelist(list, sortaction, &ascending); }
+// Composes the new alarm of the page of kind from its create fields, and adds
+// it to the list, or tells the user why it is refused.
+void createalarm(int kind) {
+    alarmpage page = alarmpageof(kind);
+    alarmline fields = createfields(&page);
+    char stamp[STAMPBUFSIZE];
+    gettimestamp(stamp);
+    char line[LINEBUFSIZE + 1];
+    const char* refusal = composenewalarm(kind, &fields, page.message->value(), stamp, line);
+    if (refusal != NULL) {
+        showalert(refusal);
+        return;
+    }
+    changelist(kind, addlineaction, line);
+}
 
 }  // namespace
 
@@ -353,7 +327,7 @@ void remove_item(Fl_Hold_Browser* list) {
     removal chosen = {text, selected, false};
     bool confirmed = selected > 0 && askchoice(REMOVEQUESTION, NULL, "No", "Yes") == 2;
     // Without a line chosen or confirmed the file is still rewritten.
-    changelist(list, confirmed ? removeaction : NULL, &chosen);
+    changelist(kindoflist(list), confirmed ? removeaction : NULL, &chosen);
     if (confirmed && !chosen.removed) showalert(CHANGEDOUTSIDE);
 }
 
@@ -361,26 +335,22 @@ int savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* 
     return writealertlistfile(path, description, browserline, list->size(), list);
 }
 
-void savesinglealertfile() { changelist(single_browser, NULL, NULL); }
-
-void savemonthlyalertfile() { changelist(monthly_browser, NULL, NULL); }
-
-void saveannualalertfile() { changelist(annual_browser, NULL, NULL); }
-
-void saveweeklyalertfile() { changelist(weekly_browser, NULL, NULL); }
-
 namespace {
 
-void loadalertlist(const listfile& file) {
+// Fills the list of kind from its file, the lines it showed before dropped:
+// loading again (after an import, say) never shows a line twice.
+void loadalertlist(int kind) {
+    int number = ALARMKINDTABLE[kind].datafile;
     char path[PATHBUFSIZE];
-    if (getdatafilename(path, file.number) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
+    if (getdatafilename(path, number) != 0 || createifabsent(path) != 0) displayfilefatalerrorandexit(path);
     FILE* opened = openforreading(path);
     if (opened == NULL) displayfilefatalerrorandexit(path);
-    Fl_Hold_Browser* list = *file.list;
+    Fl_Hold_Browser* list = alarmpageof(kind).list;
+    list->clear();
     char line[LINEBUFSIZE];
     while (readonedataline(opened, line)) list->add(line);
     bool failed = datareadfailed(opened);
-    if (!failed) notereadfile(&panel_disk, file.number, opened);
+    if (!failed) notereadfile(&panel_disk, number, opened);
     fclose(opened);
     if (failed) {
         // A list read only in part is never shown, and so never saved back.
@@ -392,125 +362,49 @@ void loadalertlist(const listfile& file) {
 }  // namespace
 
 void loadalertlists() {
-    for (const listfile& file : LISTFILES) loadalertlist(file);
+    for (int kind = 0; kind < ALARMKINDS; kind++) loadalertlist(kind);
 }
 
 int refreshalertlists() {
     int reloaded = 0;
-    for (const listfile& file : LISTFILES) {
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        int number = ALARMKINDTABLE[kind].datafile;
         char path[PATHBUFSIZE];
-        if (getdatafilename(path, file.number) != 0 || !filechanged(&panel_disk, file.number, path)) continue;
+        if (getdatafilename(path, number) != 0 || !filechanged(&panel_disk, number, path)) continue;
         // A file that cannot be read now is left to the next save, which reports it.
-        if (reloadlist(*file.list, path, file.number) == 0) reloaded++;
+        if (reloadlist(alarmpageof(kind).list, path, number) == 0) reloaded++;
     }
     return reloaded;
 }
 
-void cb_create_annual(Fl_Widget*, void*) {
-    int month = wholevalue(annual_month);
-    int day = wholevalue(annual_day);
-    char monthtext[FIELDBUFSIZE];
-    char daytext[FIELDBUFSIZE];
-    char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE + 1];
-    if (twodigits(monthtext, month) && twodigits(daytext, day)) {
-        if (!fits(snprintf(prefix, sizeof prefix, "%s-%s - ", monthtext, daytext), sizeof prefix)) prefix[0] = '\0';
-    }
-    const char* refusal = composeline(KINDANNUAL, prefix, annual_message_text, line);
-    if (refusal != NULL) {
-        showalert(refusal);
-        return;
-    }
-    createline(annual_browser, line);
-}
+void cb_create_annual(Fl_Widget*, void*) { createalarm(KINDANNUAL); }
 
-void cb_create_monthly(Fl_Widget*, void*) {
-    int day = wholevalue(monthly_day);
-    char daytext[FIELDBUFSIZE];
-    char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE + 1];
-    if (twodigits(daytext, day) && !fits(snprintf(prefix, sizeof prefix, "%s - ", daytext), sizeof prefix)) {
-        prefix[0] = '\0';
-    }
-    const char* refusal = composeline(KINDMONTHLY, prefix, monthly_message_text, line);
-    if (refusal != NULL) {
-        showalert(refusal);
-        return;
-    }
-    createline(monthly_browser, line);
-}
+void cb_create_monthly(Fl_Widget*, void*) { createalarm(KINDMONTHLY); }
 
-void cb_create_single(Fl_Widget*, void*) {
-    int year = wholevalue(single_year);
-    int month = wholevalue(single_month);
-    int day = wholevalue(single_day);
-    int hour = wholevalue(single_hour);
-    int minute = wholevalue(single_minute);
-    char monthtext[FIELDBUFSIZE];
-    char daytext[FIELDBUFSIZE];
-    char hourtext[FIELDBUFSIZE];
-    char minutetext[FIELDBUFSIZE];
-    char prefix[PREFIXBUFSIZE] = "";
-    char line[LINEBUFSIZE + 1];
-    if (twodigits(monthtext, month) && twodigits(daytext, day) && twodigits(hourtext, hour) &&
-        twodigits(minutetext, minute)) {
-        if (!fits(snprintf(prefix, sizeof prefix, "%d-%s-%s %s:%s - ", year, monthtext, daytext, hourtext, minutetext),
-                  sizeof prefix)) {
-            prefix[0] = '\0';
-        }
-    }
-    const char* refusal = composeline(KINDSINGLE, prefix, single_message_text, line);
-    if (refusal != NULL) {
-        showalert(refusal);
-        return;
-    }
-    createline(single_browser, line);
-}
+void cb_create_single(Fl_Widget*, void*) { createalarm(KINDSINGLE); }
 
-void cb_create_weekly(Fl_Widget*, void*) {
-    // "HH:MM", a space, the chosen days as ISO weekday digits in ascending
-    // order (1 Monday to 7 Sunday), " - ": the line's text before its message.
-    char daydigits[WEEKDAYS + 1];
-    int chosen = 0;
-    for (int day = 0; day < WEEKDAYS; day++) {
-        if (weekly_days[day]->value() != 0) daydigits[chosen++] = (char)('1' + day);
-    }
-    daydigits[chosen] = '\0';
-    char prefix[PREFIXBUFSIZE] = "";
-    if (!fits(snprintf(prefix, sizeof prefix, "%02d:%02d %s - ", wholevalue(weekly_hour), wholevalue(weekly_minute),
-                       daydigits),
-              sizeof prefix)) {
-        prefix[0] = '\0';
-    }
-    char line[LINEBUFSIZE + 1];
-    const char* refusal = composeline(KINDWEEKLY, prefix, weekly_message_text, line);
-    if (refusal != NULL) {
-        showalert(refusal);
-        return;
-    }
-    createline(weekly_browser, line);
-}
+void cb_create_weekly(Fl_Widget*, void*) { createalarm(KINDWEEKLY); }
 
-void cb_sort_asc_annual(Fl_Widget*, void*) { sortlist(annual_browser, true); }
+void cb_sort_asc_annual(Fl_Widget*, void*) { sortlist(KINDANNUAL, true); }
 
-void cb_sort_desc_annual(Fl_Widget*, void*) { sortlist(annual_browser, false); }
+void cb_sort_desc_annual(Fl_Widget*, void*) { sortlist(KINDANNUAL, false); }
 
 void cb_remove_annual(Fl_Widget*, void*) { remove_item(annual_browser); }
 
-void cb_sort_asc_monthly(Fl_Widget*, void*) { sortlist(monthly_browser, true); }
+void cb_sort_asc_monthly(Fl_Widget*, void*) { sortlist(KINDMONTHLY, true); }
 
-void cb_sort_desc_monthly(Fl_Widget*, void*) { sortlist(monthly_browser, false); }
+void cb_sort_desc_monthly(Fl_Widget*, void*) { sortlist(KINDMONTHLY, false); }
 
 void cb_remove_monthly(Fl_Widget*, void*) { remove_item(monthly_browser); }
 
-void cb_sort_asc_single(Fl_Widget*, void*) { sortlist(single_browser, true); }
+void cb_sort_asc_single(Fl_Widget*, void*) { sortlist(KINDSINGLE, true); }
 
-void cb_sort_desc_single(Fl_Widget*, void*) { sortlist(single_browser, false); }
+void cb_sort_desc_single(Fl_Widget*, void*) { sortlist(KINDSINGLE, false); }
 
 void cb_remove_single(Fl_Widget*, void*) { remove_item(single_browser); }
 
-void cb_sort_asc_weekly(Fl_Widget*, void*) { sortlist(weekly_browser, true); }
+void cb_sort_asc_weekly(Fl_Widget*, void*) { sortlist(KINDWEEKLY, true); }
 
-void cb_sort_desc_weekly(Fl_Widget*, void*) { sortlist(weekly_browser, false); }
+void cb_sort_desc_weekly(Fl_Widget*, void*) { sortlist(KINDWEEKLY, false); }
 
 void cb_remove_weekly(Fl_Widget*, void*) { remove_item(weekly_browser); }

@@ -6,8 +6,10 @@
 // the list. Each save first looks at the disk, under the data files' lock:
 // when the list's file changed since the panel last read or wrote it (a hand
 // edit, an import), the list is reloaded and the user's action is applied to
-// what is on disk. loadalertlists fills the lists from their files at start-up
-// (the list half of initfiles); refreshalertlists, run every two seconds,
+// what is on disk. Each of them works on its kind's page (alarmpageof,
+// window.h) and list file (alarmkinds.h). loadalertlists fills the lists from
+// their files at start-up and after an import (the list half of initfiles);
+// refreshalertlists, run every two seconds,
 // reloads the lists whose files changed. A message is accepted when the whole
 // line, date part included, fits in a data line. A data file that cannot be
 // used ends the program through displayfilefatalerrorandexit (dialogs.h).
@@ -40,11 +42,7 @@ void sort_datebrowser(Fl_Hold_Browser* list, bool ascending);  // byte order of 
 // Without a selection or a "Yes" the list is saved as it is.
 void remove_item(Fl_Hold_Browser* list);
 int savedatebrowser(Fl_Hold_Browser* list, const char* description, const char* path);  // the writer's result, 0 written
-void savesinglealertfile();                // saves single_browser to "single_alerts.dat" (reloaded first if it changed on disk)
-void savemonthlyalertfile();               // likewise, monthly_browser to "monthly_alerts.dat"
-void saveannualalertfile();                // likewise, annual_browser to "annual_alerts.dat"
-void saveweeklyalertfile();                // likewise, weekly_browser to "weekly_alerts.dat"
-void loadalertlists();                     // fills the simple, monthly, annual and weekly lists from their files
+void loadalertlists();                     // fills every kind's list from its file, anew (alarmkinds.h)
 int refreshalertlists();                   // reloads the lists whose files changed on disk; how many were
 
 

@@ -1,5 +1,6 @@
 #include "importexport.h"
 
+#include "alarmkinds.h"
 #include "alarmlists.h"
 #include "calendar.h"
 #include "datafiles.h"
@@ -8,9 +9,7 @@
 #include "listcommands.h"
 #include "settings.h"
 #include "userfolders.h"
-#include "window.h"
 
-#include <FL/Fl_Hold_Browser.H>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +17,7 @@
 namespace {
 
 // Room for a message that names two paths.
-const int MESSAGEBUFSIZE = 3 * PATHBUFSIZE;
+const int IMPORTMESSAGEBUFSIZE = 3 * PATHBUFSIZE;
 // Room for one count sentence.
 const int COUNTSBUFSIZE = 160;
 
@@ -36,17 +35,23 @@ const char USAGE[] =
     "Before an import changes anything, the current data is exported to the state\n"
     "folder as before-import-<date>-<time>.txt; importing that file undoes the import.\n";
 
-// "3 simple, 1 monthly, 2 annual and 4 weekly alarms".
+// "3 simple, 1 monthly, 2 annual and 4 weekly alarms": the kinds in the table's order.
 void describecounts(char* text, int size, const int* counts) {
-    int written = snprintf(text, (size_t)size, "%d simple, %d monthly, %d annual and %d weekly alarms",
-                           counts[KINDSINGLE], counts[KINDMONTHLY], counts[KINDANNUAL], counts[KINDWEEKLY]);
-    if (written < 0 || written >= size) text[0] = '\0';
+    int used = 0;
+    for (int kind = 0; kind < ALARMKINDS && used >= 0; kind++) {
+        const char* joint = kind == 0 ? "" : kind == ALARMKINDS - 1 ? " and " : ", ";
+        int written = snprintf(text + used, (size_t)(size - used), "%s%d %s", joint, counts[kind],
+                               ALARMKINDTABLE[kind].noun);
+        used = written < 0 || written >= size - used ? -1 : used + written;
+    }
+    int written = used < 0 ? -1 : snprintf(text + used, (size_t)(size - used), " alarms");
+    if (written < 0 || written >= size - used) text[0] = '\0';
 }
 
 // Composes a message into text; a message cut short still ends in "...".
 void compose(char* text, const char* pattern, const char* first, const char* second, const char* third) {
-    int written = snprintf(text, MESSAGEBUFSIZE, pattern, first, second, third);
-    if (written < 0 || written >= MESSAGEBUFSIZE) strcpy(text + MESSAGEBUFSIZE - 4, "...");
+    int written = snprintf(text, IMPORTMESSAGEBUFSIZE, pattern, first, second, third);
+    if (written < 0 || written >= IMPORTMESSAGEBUFSIZE) strcpy(text + IMPORTMESSAGEBUFSIZE - 4, "...");
 }
 
 int countsof(const alarmdata* data, int* counts) {
@@ -82,13 +87,9 @@ const char* proposalfolder() {
     return home != NULL ? home : ".";
 }
 
-// Reloads every list and both spinners from the data files after an import.
-void showimporteddata() {
-    single_browser->clear();
-    monthly_browser->clear();
-    annual_browser->clear();
-    initfiles();
-}
+// Reloads every list and both spinners from the data files after an import:
+// each list is filled anew (loadalertlists), never added to.
+void showimporteddata() { initfiles(); }
 
 int commandexport(const char* path) {
     int counts[ALARMKINDS];
@@ -114,7 +115,7 @@ int commandimport(const char* path, bool merge) {
     importoutcome outcome;
     int result = importdata(&data, merge, &outcome);
     freealarmdata(&data);
-    char message[MESSAGEBUFSIZE];
+    char message[IMPORTMESSAGEBUFSIZE];
     if (result == IMPORTDONE) {
         describeimport(message, path, merge, &outcome);
         fprintf(stderr, "%s\n", message);
@@ -143,7 +144,7 @@ void cb_export(Fl_Widget*, void*) {
     if (choosefile(true, "Export all Ruvello data to", proposed, path, sizeof path) != 0) return;
     int counts[ALARMKINDS];
     char failed[PATHBUFSIZE];
-    char message[MESSAGEBUFSIZE];
+    char message[IMPORTMESSAGEBUFSIZE];
     if (exportdata(path, counts, failed) != 0) {
         compose(message, "Nothing was exported: the file\n%s\ncannot be %s.%s", failed,
                 strcmp(failed, path) == 0 ? "written" : "read", "");
@@ -161,7 +162,7 @@ void cb_import(Fl_Widget*, void*) {
     if (choosefile(false, "Import Ruvello data from", proposalfolder(), path, sizeof path) != 0) return;
     alarmdata data;
     char problem[PROBLEMBUFSIZE];
-    char message[MESSAGEBUFSIZE];
+    char message[IMPORTMESSAGEBUFSIZE];
     if (readexportfile(path, &data, problem, sizeof problem) != 0) {
         compose(message, "Nothing was imported. This file is no export that Ruvello can read:\n%s%s%s", problem, "", "");
         showalert(message);

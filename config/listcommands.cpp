@@ -1,5 +1,6 @@
 #include "listcommands.h"
 
+#include "alarmkinds.h"
 #include "alarmlines.h"
 #include "calendar.h"
 #include "configfile.h"
@@ -54,27 +55,26 @@ int readservicesettings(advancevalues* settings) {
 // Says on standard error that line went to or from the list of kind, named
 // as its section heading names it, without the brackets.
 void saydone(const char* done, int kind, const char* line) {
-    const char* section = listsection(kind);
+    const char* section = ALARMKINDTABLE[kind].section;
     fprintf(stderr, "%s the %.*s: %s\n", done, (int)strlen(section) - 2, section + 1, line);
 }
 
-// A simple or weekly line and the minute the service announces it in.
-struct simpleentry {
+// A line of a kind due in minutes and the minute the service announces it in.
+struct minuteentry {
     const char* line;
     char minute[MINUTEBUFSIZE];
 };
 
 void printdate(int year, int month, int day, const char* line) { printf("%04d-%02d-%02d\t%s\n", year, month, day, line); }
 
-// The monthly or annual lines of list that the service announces on that
-// day, each once however often it stands there (seen holds the day's).
+// The lines of the list of a kind due on dates that the service announces on
+// that day, each once however often it stands there (seen holds the day's).
 // Gives 1 when memory for the day's memory ran out.
-int printdaylist(const textlines* list, const windowdates* window, bool monthly, int year, int month, int day,
+int printdaylist(const textlines* list, const windowdates* window, dayrule isdue, int year, int month, int day,
                  lineset* seen) {
     for (int i = 0; i < list->count; i++) {
         const char* line = lineat(list, i);
-        bool due = monthly ? monthlydue(line, window, NULL) : annualdue(line, window, NULL);
-        if (!due || lineinset(seen, line)) continue;
+        if (!isdue(line, window, NULL) || lineinset(seen, line)) continue;
         if (addlinetoset(seen, line) != 0) return 1;
         printdate(year, month, day, line);
     }
@@ -106,45 +106,82 @@ int kindofargument(const char* line) {
     return kind;
 }
 
-bool earlierminute(const simpleentry& a, const simpleentry& b) { return strcmp(a.minute, b.minute) < 0; }
+bool earlierminute(const minuteentry& a, const minuteentry& b) { return strcmp(a.minute, b.minute) < 0; }
 
-// The weekly lines of list due on date ("YYYY-MM-DD"), from the minute now
-// on, in entries (room for one per line), by the minute the service
-// announces them in, lines of one minute in file order. Gives their number.
-int weeklyentries(const textlines* list, const char* date, const char* now, simpleentry* entries) {
+// The lines of the kinds due in minutes that the service announces on date
+// ("YYYY-MM-DD"), from the minute now on, in entries (room for one per line
+// of those lists): by the minute the service announces them in, the kinds of
+// one minute in the table's order and lines of one list in file order. Gives
+// their number.
+int minuteentries(const alarmdata* data, const char* date, const char* now, minuteentry* entries) {
     char dayend[STAMPBUFSIZE];
     snprintf(dayend, sizeof dayend, "%.10s 23:59", date);
     int count = 0;
-    for (int i = 0; i < list->count; i++) {
-        const char* line = lineat(list, i);
-        char due[MINUTEBUFSIZE];
-        // The date alone sorts before each of its minutes and after every
-        // minute of the day before: the day's minutes are those after it.
-        if (!weeklydue(line, date, dayend, due)) continue;
-        simpleentry* entry = &entries[count];
-        announcedminute(due, entry->minute);
-        if (strncmp(entry->minute, now, STAMPLEN) < 0) continue;
-        entry->line = line;
-        count++;
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        minuterule isdue = ALARMKINDTABLE[kind].minutedue;
+        const textlines* list = &data->lists[kind];
+        for (int i = 0; isdue != NULL && i < list->count; i++) {
+            const char* line = lineat(list, i);
+            char due[MINUTEBUFSIZE];
+            // The date alone sorts before each of its minutes and after every
+            // minute of the day before: the day's minutes are those after it.
+            if (!isdue(line, date, dayend, due)) continue;
+            minuteentry* entry = &entries[count];
+            announcedminute(due, entry->minute);
+            if (strncmp(entry->minute, now, STAMPLEN) < 0) continue;
+            entry->line = line;
+            count++;
+        }
     }
     std::stable_sort(entries, entries + count, earlierminute);
     return count;
 }
 
+// The number of days an agenda covers, from --upcoming's argument (NULL: the
+// default): 0, or 1 after saying why the argument is refused.
+int readupcomingdays(const char* daystext, int* days) {
+    *days = DEFAULTUPCOMINGDAYS;
+    if (daystext == NULL) return 0;
+    if (readplaindigits(daystext, 3, days) && *days <= MOSTUPCOMINGDAYS) return 0;
+    fprintf(stderr, "ruvelloconfig: --upcoming takes a number of days from 0 to %d, not \"%s\"\n", MOSTUPCOMINGDAYS,
+            daystext);
+    return 1;
+}
+
+// One day of the agenda, as the service announces it: the day's first cycle
+// (the kinds due on dates, with one memory for the day), then the kinds due in
+// minutes, each line at its minute. Gives 1 when memory ran out.
+int printagendaday(const alarmdata* data, const advancevalues* settings, int year, int month, int day,
+                   const char* now, minuteentry* entries) {
+    lineset seen = LINESETEMPTY;
+    int failed = 0;
+    for (int kind = 0; kind < ALARMKINDS && failed == 0; kind++) {
+        const alarmkind* row = &ALARMKINDTABLE[kind];
+        if (row->daydue == NULL) continue;
+        windowdates window;
+        markwindow(year, month, day, settings->*row->advance, &window);
+        failed = printdaylist(&data->lists[kind], &window, row->daydue, year, month, day, &seen);
+    }
+    freelineset(&seen);
+    char date[STAMPBUFSIZE];
+    snprintf(date, sizeof date, "%04d-%02d-%02d", year % 10000, month, day);
+    int count = minuteentries(data, date, now, entries);
+    for (int i = 0; i < count; i++) printf("%s\t%s\n", entries[i].minute, entries[i].line);
+    return failed;
+}
+
+// Writes what is printed so far and says so when it could not be: 0, or 1.
+int flushoutput(const char* what) {
+    if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
+    fprintf(stderr, "ruvelloconfig: %s could not be written to standard output\n", what);
+    return 1;
+}
+
 }  // namespace
 
 int commandupcoming(const char* daystext) {
-    int days = DEFAULTUPCOMINGDAYS;
-    if (daystext != NULL) {
-        // Only plain digits: no sign, no blanks, nothing after them.
-        size_t length = strlen(daystext);
-        if (length == 0 || length > 3 || strspn(daystext, "0123456789") != length || atoi(daystext) > MOSTUPCOMINGDAYS) {
-            fprintf(stderr, "ruvelloconfig: --upcoming takes a number of days from 0 to %d, not \"%s\"\n",
-                    MOSTUPCOMINGDAYS, daystext);
-            return 1;
-        }
-        days = atoi(daystext);
-    }
+    int days = 0;
+    if (readupcomingdays(daystext, &days) != 0) return 1;
     alarmdata data;
     initalarmdata(&data);
     advancevalues settings;
@@ -152,76 +189,28 @@ int commandupcoming(const char* daystext) {
         freealarmdata(&data);
         return 1;
     }
+    int minutelines = 1;
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (ALARMKINDTABLE[kind].minutedue != NULL) minutelines += data.lists[kind].count;
+    }
+    minuteentry* entries = (minuteentry*)malloc(sizeof(minuteentry) * (size_t)minutelines);
     static char output[OUTPUTBUFSIZE];
     setvbuf(stdout, output, _IOFBF, sizeof output);
     int year, month, day;
     char now[STAMPBUFSIZE];
     getdateandstamp(&year, &month, &day, now);
-
-    // The simple lines from the current minute on, in the order the service
-    // announces them: by minute, lines of one minute in file order.
-    const textlines* simple = &data.lists[KINDSINGLE];
-    const textlines* weekly = &data.lists[KINDWEEKLY];
-    simpleentry* entries = (simpleentry*)malloc(sizeof(simpleentry) * (size_t)(simple->count + 1));
-    simpleentry* weeklies = (simpleentry*)malloc(sizeof(simpleentry) * (size_t)(weekly->count + 1));
-    if (entries == NULL || weeklies == NULL) {
-        fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
-        free(entries);
-        free(weeklies);
-        freealarmdata(&data);
-        return 1;
-    }
-    int entrycount = 0;
-    for (int i = 0; i < simple->count; i++) {
-        const char* line = lineat(simple, i);
-        if (!isrealstamp(line)) continue;
-        simpleentry* entry = &entries[entrycount];
-        announcedminute(line, entry->minute);
-        if (strncmp(entry->minute, now, STAMPLEN) < 0) continue;
-        entry->line = line;
-        entrycount++;
-    }
-    std::stable_sort(entries, entries + entrycount, earlierminute);
-
-    int next = 0;
-    int failed = 0;
-    lineset seen = LINESETEMPTY;
+    int failed = entries == NULL ? 1 : 0;
     for (int offset = 0; offset <= days && failed == 0; offset++) {
-        char date[STAMPBUFSIZE];
-        snprintf(date, sizeof date, "%04d-%02d-%02d", year % 10000, month, day);
-        // The day's first cycle: the monthly, then the annual list, one memory for both.
-        windowdates window;
-        freelineset(&seen);
-        markwindow(year, month, day, settings.monthly, &window);
-        failed = printdaylist(&data.lists[KINDMONTHLY], &window, true, year, month, day, &seen);
-        markwindow(year, month, day, settings.annual, &window);
-        if (failed == 0) failed = printdaylist(&data.lists[KINDANNUAL], &window, false, year, month, day, &seen);
-        // Then the simple and weekly alarms of the day, each in its minute,
-        // the simple ones first within a minute, as the cycle announces them.
-        while (next < entrycount && strncmp(entries[next].minute, date, 10) < 0) next++;
-        int weeklycount = weeklyentries(weekly, date, now, weeklies);
-        int nextweekly = 0;
-        for (;;) {
-            bool simpleleft = next < entrycount && strncmp(entries[next].minute, date, 10) == 0;
-            bool weeklyleft = nextweekly < weeklycount;
-            if (!simpleleft && !weeklyleft) break;
-            bool simplefirst = simpleleft && (!weeklyleft || strcmp(entries[next].minute, weeklies[nextweekly].minute) <= 0);
-            const simpleentry* entry = simplefirst ? &entries[next++] : &weeklies[nextweekly++];
-            printf("%s\t%s\n", entry->minute, entry->line);
-        }
+        failed = printagendaday(&data, &settings, year, month, day, now, entries);
         addoneday(&year, &month, &day);
     }
     free(entries);
-    free(weeklies);
-    freelineset(&seen);
     freealarmdata(&data);
     if (failed != 0) {
         fputs("ruvelloconfig: not enough memory for the agenda\n", stderr);
         return 1;
     }
-    int status = fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
-    if (status != 0) fputs("ruvelloconfig: the agenda could not be written to standard output\n", stderr);
-    return status;
+    return flushoutput("the agenda");
 }
 
 int commandlist() {
@@ -233,18 +222,16 @@ int commandlist() {
     }
     static char output[OUTPUTBUFSIZE];
     setvbuf(stdout, output, _IOFBF, sizeof output);
-    // The lists in the export's order, which is the table's.
+    // The lists in the export's order, which is the data files' table's.
     for (int number = 0; number < DATAFILES; number++) {
-        int kind = DATAFILETABLE[number].kind;
+        int kind = kindofdatafile(number);
         if (kind == KINDSETTINGS) continue;
-        printf("%s\n", listsection(kind));
+        printf("%s\n", ALARMKINDTABLE[kind].section);
         const textlines* lines = &data.lists[kind];
         for (int i = 0; i < lines->count; i++) printf("%s\n", lineat(lines, i));
     }
     freealarmdata(&data);
-    int status = fflush(stdout) == 0 && !ferror(stdout) ? 0 : 1;
-    if (status != 0) fputs("ruvelloconfig: the lists could not be written to standard output\n", stderr);
-    return status;
+    return flushoutput("the lists");
 }
 
 int commandadd(const char* line) {

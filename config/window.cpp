@@ -245,6 +245,17 @@ Fl_Double_Window* buildwindow(int argc) {
     return window;
 }
 
+alarmpage alarmpageof(int kind) {
+    // By kind: simple, monthly, annual, weekly.
+    const alarmpage pages[ALARMKINDS] = {
+        {single_browser, single_message_text, single_year, single_month, single_day, single_hour, single_minute, NULL},
+        {monthly_browser, monthly_message_text, NULL, NULL, monthly_day, NULL, NULL, NULL},
+        {annual_browser, annual_message_text, NULL, annual_month, annual_day, NULL, NULL, NULL},
+        {weekly_browser, weekly_message_text, NULL, NULL, NULL, weekly_hour, weekly_minute, weekly_days},
+    };
+    return pages[kind];
+}
+
 void initfields() {
     int year, month, day;
     char stamp[STAMPBUFSIZE];

@@ -11,6 +11,8 @@
 #ifndef RUVELLO_WINDOW_H
 #define RUVELLO_WINDOW_H
 
+#include "datafiles.h"
+
 class Fl_Double_Window;
 class Fl_Hold_Browser;
 class Fl_Input;
@@ -41,6 +43,22 @@ extern Fl_Spinner* single_hour;
 extern Fl_Spinner* single_minute;
 extern Fl_Spinner* annual_day_adv;
 extern Fl_Spinner* monthly_day_adv;
+
+// One kind's page as the panel's work on its list needs it: the list, the
+// message field and the create fields. A field the page lacks is NULL; only
+// the weekly page has day toggles (WEEKDAYS of them, Monday first).
+struct alarmpage {
+    Fl_Hold_Browser* list;
+    Fl_Input* message;
+    Fl_Spinner* year;
+    Fl_Spinner* month;
+    Fl_Spinner* day;
+    Fl_Spinner* hour;
+    Fl_Spinner* minute;
+    Fl_Toggle_Button** days;
+};
+// The page of a kind of alarm (datafiles.h), once buildwindow has built it.
+alarmpage alarmpageof(int kind);
 
 void chooselook(int argc);              // plastic scheme for no arguments, gtk+ for any; dialogs in Helvetica 12
 bool anothercopyisopen();               // true when another configurator of this user runs (it was told so)

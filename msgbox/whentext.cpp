@@ -2,6 +2,7 @@
 
 #include "calendar.h"
 #include "configfile.h"
+#include "duerules.h"
 
 #include <cstdio>
 
@@ -19,8 +20,6 @@ const int LATEMINUTES = 2;
 // How far back the date of a line that passed is looked for: an annual
 // 29 February recurs within eight years.
 const int MOSTDAYSBACK = 8 * 366;
-
-const int MINUTESPERDAY = 24 * 60;
 
 long long dayof(const localminute* at) { return daynumber(at->year, at->month, at->day); }
 
@@ -53,19 +52,6 @@ bool dateofline(const alarmline* line, const localminute* now, localminute* date
         *date = {0, 0, 0, 0, 0};
         datefromdaynumber(number, &date->year, &date->month, &date->day);
         if (fallson(line, date)) return true;
-    }
-    return false;
-}
-
-// The latest minute of a weekly line at or before now, within the week.
-bool lastweeklyminute(const alarmline* line, const localminute* now, localminute* at) {
-    long long today = dayof(now);
-    bool latertoday = line->at.hour * 60 + line->at.minute > now->hour * 60 + now->minute;
-    for (int back = latertoday ? 1 : 0; back <= 7; back++) {
-        if (!hasweekday(line->days, weekday(today - back) + 1)) continue;
-        *at = {0, 0, 0, line->at.hour, line->at.minute};
-        datefromdaynumber(today - back, &at->year, &at->month, &at->day);
-        return true;
     }
     return false;
 }

@@ -10,16 +10,22 @@
 // data file at start-up, makefileprivate and makefolderprivate keep files and
 // folders for their owner, makefolder makes one folder. samefile tells whether
 // two paths name one file, openfilestamp what marks an open file's content.
+// processisrunning and forentriesnamed let a writer find the temporary files
+// of writers that were killed.
 // Every line the system writes ends with LINEEND. fileaccess_posix.cpp and
 // fileaccess_win32.cpp are the two sides; all paths are UTF-8.
 #ifndef RUVELLO_FILEACCESS_H
 #define RUVELLO_FILEACCESS_H
 
-#include "datafiles.h"
-
 #include <climits>
 #include <cstddef>
 #include <cstdio>
+
+// Room for a data file's full path, which the store's paths keep to
+// (datafiles.h); every caller supplies at least this much.
+const int PATHBUFSIZE = 512;
+// What placetemporary gives when something stands at the target already.
+const int PLACETAKEN = 2;
 
 extern const char LINEEND[];        // "\n"; "\r\n" on Windows
 extern const char FOLDERSEPARATOR;  // '/'; '\' on Windows
@@ -49,8 +55,16 @@ int opentemporary(const char* temporary);  // the descriptor of the file, emptie
 bool writeall(int fd, const char* bytes, size_t length);  // true when every byte was written
 int closewritten(int fd, bool sync);        // syncs (when sync) and closes; 0 when every step succeeded
 int replacewithtemporary(const char* temporary, const char* target);  // 0: temporary now stands at target
-int placetemporary(const char* temporary, const char* target);  // as above, only at a free name: 0, TEXTFILEEXISTS or 1
+int placetemporary(const char* temporary, const char* target);  // as above, only at a free name: 0, PLACETAKEN or 1
 void removefile(const char* path);          // takes the file away; nothing when it cannot
+
+// true when a process of that number runs, or may run (when it cannot be told):
+// a temporary file of such a writer is never taken away.
+bool processisrunning(unsigned long number);
+// Calls each with the name of every entry of folder whose name begins with
+// prefix. 0, or 1 when the folder cannot be read.
+typedef void (*entryvisitor)(const char* name, void* context);
+int forentriesnamed(const char* folder, const char* prefix, entryvisitor each, void* context);
 
 bool samefile(const char* path, const char* other);  // true when both paths name one file
 // true: the open file's device, file number, size and last write time are

@@ -1,9 +1,11 @@
 // The file calls of the store on Linux.
 #include "fileaccess.h"
 
-#include "fileformats.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <dirent.h>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -74,6 +76,23 @@ bool makefolder(const char* folder) {
 
 char* lastseparator(char* path) { return strrchr(path, '/'); }
 
+bool processisrunning(unsigned long number) {
+    if (number == 0 || number > (unsigned long)INT_MAX) return false;
+    // EPERM: it runs, as another user's process.
+    return kill((pid_t)number, 0) == 0 || errno == EPERM;
+}
+
+int forentriesnamed(const char* folder, const char* prefix, entryvisitor each, void* context) {
+    DIR* entries = opendir(folder);
+    if (entries == NULL) return 1;
+    size_t prefixlength = strlen(prefix);
+    for (struct dirent* entry = readdir(entries); entry != NULL; entry = readdir(entries)) {
+        if (strncmp(entry->d_name, prefix, prefixlength) == 0) each(entry->d_name, context);
+    }
+    closedir(entries);
+    return 0;
+}
+
 int followlinks(char* target, int targetsize) {
     for (int hops = 0; hops < MAXLINKS; hops++) {
         char link[PATH_MAX];
@@ -137,10 +156,10 @@ int placetemporary(const char* temporary, const char* target) {
         unlink(temporary);
         return syncfolderof(target);
     }
-    if (errno == EEXIST) return TEXTFILEEXISTS;
+    if (errno == EEXIST) return PLACETAKEN;
     if (errno != EPERM && errno != EOPNOTSUPP) return 1;
     // A file system without hard links: a rename that refuses to replace.
-    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) != 0) return errno == EEXIST ? TEXTFILEEXISTS : 1;
+    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, target, RENAME_NOREPLACE) != 0) return errno == EEXIST ? PLACETAKEN : 1;
     return syncfolderof(target);
 }
 

@@ -3,10 +3,10 @@
 // ANSI calls would read it in another code page.
 #include "fileaccess.h"
 
-#include "fileformats.h"
 #include "widetext.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <direct.h>
 #include <fcntl.h>
@@ -93,6 +93,32 @@ int followlinks(char*, int) { return 0; }
 
 unsigned long processnumber() { return (unsigned long)GetCurrentProcessId(); }
 
+bool processisrunning(unsigned long number) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, (DWORD)number);
+    // No such process: the number is not in use. Any other refusal may hide a running one.
+    if (process == NULL) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    bool running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+int forentriesnamed(const char* folder, const char* prefix, entryvisitor each, void* context) {
+    char pattern[PATHBUFSIZE];
+    int written = snprintf(pattern, sizeof pattern, "%s\\%s*", folder, prefix);
+    wchar_t widepattern[PATHBUFSIZE];
+    if (written < 0 || written >= (int)sizeof pattern || towide(pattern, widepattern, PATHBUFSIZE) != 0) return 1;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(widepattern, &entry);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : 1;
+    do {
+        char name[PATHBUFSIZE];
+        if (fromwide(entry.cFileName, name, sizeof name) == 0) each(name, context);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return 0;
+}
+
 int opentemporary(const char* temporary) {
     return openutf8file(temporary, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
@@ -134,7 +160,7 @@ int placetemporary(const char* temporary, const char* target) {
     // Without MOVEFILE_REPLACE_EXISTING the move refuses a taken name.
     if (MoveFileExW(widetemporary, widetarget, MOVEFILE_WRITE_THROUGH)) return 0;
     DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? TEXTFILEEXISTS : 1;
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? PLACETAKEN : 1;
 }
 
 void removefile(const char* path) {

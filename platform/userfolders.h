@@ -25,5 +25,7 @@ bool userdatafolder(char* folder, int size);
 // true: base (basesize bytes) holds $XDG_STATE_HOME when that is an absolute
 // path, else $HOME/.local/state; on Windows %LOCALAPPDATA%. false when there is none or it does not fit.
 bool statebasefolder(char* base, int basesize);
+// $XDG_RUNTIME_DIR, where the lock files lie; NULL when unset or empty, and always on Windows.
+const char* runtimefolder();
 
 #endif

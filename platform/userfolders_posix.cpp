@@ -32,3 +32,8 @@ bool statebasefolder(char* base, int basesize) {
     }
     return written >= 0 && written < basesize;
 }
+
+const char* runtimefolder() {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    return runtime != NULL && runtime[0] != '\0' ? runtime : NULL;
+}

@@ -82,3 +82,5 @@ bool statebasefolder(char* base, int basesize) {
     if (local == NULL || local[0] == L'\0') return false;
     return fromwide(local, base, basesize) == 0;
 }
+
+const char* runtimefolder() { return NULL; }

@@ -1,8 +1,6 @@
 // The clock on Linux.
 #include "wallclock.h"
 
-#include "calendar.h"
-
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -46,20 +44,13 @@ long long localnow(struct tm* broken) {
 
 bool brokendownutc(time_t moment, struct tm* broken) { return gmtime_r(&moment, broken) != NULL; }
 
-void waitfornextminute(const char* stamp) {
-    // The reference is the cycle's own minute: when a scan ran into the next
-    // minute, the next cycle starts at once and catches up on it.
-    char fresh[STAMPBUFSIZE];
+void waitforminutestart(int, int) {
     int timer = timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC);
-    for (;;) {
-        gettimestamp(fresh);
-        if (strcmp(fresh, stamp) != 0) break;
-        if (timer < 0 || waitontimer(timer) != 0) {
-            // Without the timer: a sleep to about the minute's start.
-            struct timespec now;
-            clock_gettime(CLOCK_REALTIME, &now);
-            sleep((unsigned)(60 - now.tv_sec % 60));
-        }
+    if (timer < 0 || waitontimer(timer) != 0) {
+        // Without the timer: a sleep to about the minute's start.
+        struct timespec now;
+        clock_gettime(CLOCK_REALTIME, &now);
+        sleep((unsigned)(60 - now.tv_sec % 60));
     }
     if (timer >= 0) close(timer);
 }

@@ -1,6 +1,6 @@
 #include "widetext.h"
 
-#include "datafiles.h"
+#include "fileaccess.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,6 @@
 #include "scheduler.h"
 
+#include "alarmkinds.h"
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
@@ -17,8 +18,6 @@
 const char CONFIGMESSAGE[] = "Configuration file syntax error: using default values.";
 
 namespace {
-
-const long MINUTESPERDAY = 24 * 60;
 
 // A heap copy of line, NULL when memory for it cannot be had.
 char* copyofline(const char* line) {
@@ -129,8 +128,9 @@ void prunekept(schedulerstate* state) {
     state->keptcount = used;
 }
 
-// A simple or weekly alarm line due in this cycle, the minute it is due in,
-// and its place among the lines read.
+// A line of a kind due in minutes, due in this cycle: the minute it is due
+// in, and its place among the lines read. A weekly line does not name the
+// minute it is due in, so its memory across cycles holds the minute too.
 struct dueline {
     char* line;
     bool weekly;
@@ -138,14 +138,14 @@ struct dueline {
     int order;
 };
 
-// Minute order; in one minute the simple lines come before the weekly ones,
-// and lines of one list keep their order in the file.
+// Minute order; in one minute the kinds come in the table's order (the simple
+// lines before the weekly ones), and lines of one list keep their order in the
+// file: the lines are read in that order, so their place decides.
 int compareduelines(const void* a, const void* b) {
     const dueline* first = (const dueline*)a;
     const dueline* second = (const dueline*)b;
     int byminute = strncmp(first->due, second->due, STAMPLEN);
     if (byminute != 0) return byminute;
-    if (first->weekly != second->weekly) return first->weekly ? 1 : -1;
     return first->order < second->order ? -1 : first->order > second->order;
 }
 
@@ -154,41 +154,31 @@ void freeduelines(dueline* lines, int count) {
     free(lines);
 }
 
-// Reads the simple and the weekly list and gives the lines due: those of the
-// minute stamp when after is NULL, else those after the minute after and at
-// or before stamp that name a real minute (a weekly line once, for the latest
-// of its minutes there). The caller frees them with freeduelines.
+// Reads the list of every kind due in minutes and gives the lines due: those
+// of the minute stamp when after is NULL, else those after the minute after
+// and at or before stamp that name a real minute (a weekly line once, for the
+// latest of its minutes there). The caller frees them with freeduelines.
 dueline* collectdue(schedulerstate* state, const char* after, const char* stamp, int* count) {
     char path[PATHBUFSIZE];
     char line[LINEBUFSIZE];
     dueline* lines = NULL;
     size_t capacity = 0;
     *count = 0;
-    const int lists[] = {DATASINGLE, DATAWEEKLY};
-    for (int number : lists) {
-        bool weekly = number == DATAWEEKLY;
-        FILE* file = opendatafile(number, path);
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        const alarmkind* row = &ALARMKINDTABLE[kind];
+        if (row->minutedue == NULL) continue;
+        FILE* file = opendatafile(row->datafile, path);
         startdatalines(&state->listreader, file);
         while (nextdataline(&state->listreader, line)) {
             char due[MINUTEBUFSIZE];
-            bool isdue;
-            if (weekly) {
-                isdue = weeklydue(line, after, stamp, due);
-            } else if (after == NULL) {
-                isdue = strncmp(line, stamp, STAMPLEN) == 0;
-            } else {
-                isdue = strncmp(line, after, STAMPLEN) > 0 && strncmp(line, stamp, STAMPLEN) <= 0 && isrealstamp(line);
-            }
-            if (!isdue) continue;
+            if (!row->minutedue(line, after, stamp, due)) continue;
             if (makeroom(&lines, &capacity, (size_t)*count + 1) != 0) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
             char* copy = copyofline(line);
             if (copy == NULL) fatalerrorandexit(OUTOFMEMORYMESSAGE, file);
             dueline* entry = &lines[*count];
             entry->line = copy;
-            entry->weekly = weekly;
-            // A simple line's minute is its first 16 characters, as read.
-            memset(entry->due, 0, sizeof entry->due);
-            memcpy(entry->due, weekly ? due : line, STAMPLEN);
+            entry->weekly = kind == KINDWEEKLY;
+            memcpy(entry->due, due, MINUTEBUFSIZE);
             entry->order = *count;
             (*count)++;
         }
@@ -240,12 +230,13 @@ struct passeddays {
     lineset seen;
 };
 
-// Reads the monthly or annual list of that data file number and announces, once a
-// day, each line whose date its window holds, and each line whose date
-// passed and that the last day scanned did not see. Gives the number announced.
-int scanlist(schedulerstate* state, int number, int advance,
-             bool (*isdue)(const char* line, const windowdates* window, calendardate* due), const passeddays* passed,
+// Reads the list of a kind due on dates and announces, once a day, each line
+// whose date its window holds, and each line whose date passed and that the
+// last day scanned did not see. Gives the number announced.
+int scanlist(schedulerstate* state, const alarmkind* kind, int advance, const passeddays* passed,
              notificationlauncher launcher) {
+    dayrule isdue = kind->daydue;
+    int number = kind->datafile;
     windowdates window;
     markwindow(state->year, state->month, state->day, advance, &window);
     char path[PATHBUFSIZE];
@@ -464,10 +455,12 @@ bool runcycle(schedulerstate* state, int year, int month, int day, const char* s
     bool daychanged = turnday(state, move, year, month, day, &gap, &passed);
     advancevalues settings;
     readcycleconfig(state, &settings);
-    // The cycle's order: simple and weekly alarms by minute, then monthly, then annual.
+    // The cycle's order is the table's: the kinds due in minutes (simple and
+    // weekly) by minute, then those due on dates (monthly, then annual).
     int announced = scanminutes(state, &range, stamp, move, launcher);
-    announced += scanlist(state, DATAMONTHLY, settings.monthly, monthlydue, passed, launcher);
-    announced += scanlist(state, DATAANNUAL, settings.annual, annualdue, passed, launcher);
+    for (const alarmkind& kind : ALARMKINDTABLE) {
+        if (kind.daydue != NULL) announced += scanlist(state, &kind, settings.*kind.advance, passed, launcher);
+    }
     freelineset(&gap.seen);
     keepstamp(state->lastscanned, stamp);
     state->running = true;

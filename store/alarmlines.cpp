@@ -1,5 +1,6 @@
 #include "alarmlines.h"
 
+#include "alarmkinds.h"
 #include "calendar.h"
 #include "exchange.h"
 #include "fileformats.h"
@@ -38,25 +39,8 @@ bool follows(const char* line, const char* pattern) {
     return true;
 }
 
-int digitsat(const char* text, int start, int count) {
-    int value = 0;
-    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
-    return value;
-}
-
-bool realminute(const localminute* at) {
-    return at->month >= 1 && at->month <= 12 && at->day >= 1 && at->day <= daysinmonth(at->year, at->month) &&
-           at->hour <= 23 && at->minute <= 59;
-}
-
-// Each reader recognises one layout at the start of line: it gives the length
-// of the date and its separator, with the fields in at (and a weekly line's
-// days in days), or 0 when line does not follow the layout. A message must
-// follow the separator.
-typedef int (*layoutreader)(const char* line, localminute* at, int* days);
-// Each shape tells whether line has a layout's form, its fields being digits
-// whatever their values: the length of its fields and separator, else 0.
-typedef int (*layoutshape)(const char* line);
+// The readers, shapes and prefixes of the layouts, one of each for each kind
+// (alarmkinds.h).
 
 // Each layout's date fields ('d' a digit) and the separator after them; a
 // weekly line's days stand between its time and its separator.
@@ -80,21 +64,22 @@ int weeklyshape(const char* line) {
 }
 
 int readsimple(const char* line, localminute* at, int*) {
-    if (!follows(line, SIMPLEPATTERN)) return 0;
-    *at = {digitsat(line, 0, 4), digitsat(line, 5, 2), digitsat(line, 8, 2), digitsat(line, 11, 2), digitsat(line, 14, 2)};
-    return realminute(at) ? STAMPLEN + SEPARATORLENGTH : 0;
+    if (!follows(line, SIMPLEPATTERN) || !isrealstamp(line)) return 0;
+    *at = minuteat(line);
+    return STAMPLEN + SEPARATORLENGTH;
 }
 
+// The day as the service reads it (monthlyday), in the layout's form.
 int readmonthly(const char* line, localminute* at, int*) {
     if (!follows(line, MONTHLYPATTERN)) return 0;
-    *at = {0, 0, digitsat(line, 0, 2), 0, 0};
-    return at->day >= 1 && at->day <= 31 ? 2 + SEPARATORLENGTH : 0;
+    *at = {0, 0, monthlyday(line), 0, 0};
+    return at->day != 0 ? (int)sizeof MONTHLYPATTERN - 1 : 0;
 }
 
 int readannual(const char* line, localminute* at, int*) {
     if (!follows(line, ANNUALPATTERN)) return 0;
     *at = {0, digitsat(line, 0, 2), digitsat(line, 3, 2), 0, 0};
-    return at->day >= 1 && at->day <= daysinmonth(ANYLEAPYEAR, at->month) ? 5 + SEPARATORLENGTH : 0;
+    return at->day >= 1 && at->day <= daysinmonth(ANYLEAPYEAR, at->month) ? (int)sizeof ANNUALPATTERN - 1 : 0;
 }
 
 // The days must be ISO weekday digits in strictly ascending order, so that a
@@ -115,26 +100,57 @@ int readweekly(const char* line, localminute* at, int* days) {
     return previous == 0 ? 0 : length;
 }
 
-struct layoutentry {
-    int layout;
-    int kind;  // the list that holds it (datafiles.h)
-    layoutshape shape;
-    layoutreader read;
-};
+// snprintf's count as a prefix's length: -1 when the text did not fit.
+int prefixlength(int written, int size) { return written >= 0 && written < size ? written : -1; }
 
-const layoutentry LAYOUTS[] = {
-    {LAYOUTSIMPLE, KINDSINGLE, simpleshape, readsimple},
-    {LAYOUTMONTHLY, KINDMONTHLY, monthlyshape, readmonthly},
-    {LAYOUTANNUAL, KINDANNUAL, annualshape, readannual},
-    {LAYOUTWEEKLY, KINDWEEKLY, weeklyshape, readweekly},
-};
-
-const layoutentry* layoutofkind(int kind) {
-    for (const layoutentry& entry : LAYOUTS) {
-        if (entry.kind == kind) return &entry;
-    }
-    return NULL;
+int simpleprefix(const alarmline* fields, char* text, int size) {
+    const localminute* at = &fields->at;
+    return prefixlength(snprintf(text, (size_t)size, "%04d-%02d-%02d %02d:%02d%s", at->year, at->month, at->day,
+                                 at->hour, at->minute, SEPARATOR),
+                        size);
 }
+
+int monthlyprefix(const alarmline* fields, char* text, int size) {
+    return prefixlength(snprintf(text, (size_t)size, "%02d%s", fields->at.day, SEPARATOR), size);
+}
+
+int annualprefix(const alarmline* fields, char* text, int size) {
+    return prefixlength(snprintf(text, (size_t)size, "%02d-%02d%s", fields->at.month, fields->at.day, SEPARATOR), size);
+}
+
+// The chosen days as ISO weekday digits in ascending order, 1 Monday to 7 Sunday.
+int weeklyprefix(const alarmline* fields, char* text, int size) {
+    char digits[DAYSPERWEEK + 1];
+    int count = 0;
+    for (int day = 1; day <= DAYSPERWEEK; day++) {
+        if (hasweekday(fields->days, day)) digits[count++] = (char)('0' + day);
+    }
+    digits[count] = '\0';
+    return prefixlength(
+        snprintf(text, (size_t)size, "%02d:%02d %s%s", fields->at.hour, fields->at.minute, digits, SEPARATOR), size);
+}
+
+}  // namespace
+
+const alarmkind ALARMKINDTABLE[ALARMKINDS] = {
+    {DATASINGLE, "[simple alarms]", "simple", LAYOUTSIMPLE, simpleshape, readsimple, simpleprefix, simpledue, NULL,
+     NULL},
+    {DATAMONTHLY, "[monthly alarms]", "monthly", LAYOUTMONTHLY, monthlyshape, readmonthly, monthlyprefix, NULL,
+     monthlydue, &advancevalues::monthly},
+    {DATAANNUAL, "[annual alarms]", "annual", LAYOUTANNUAL, annualshape, readannual, annualprefix, NULL, annualdue,
+     &advancevalues::annual},
+    {DATAWEEKLY, "[weekly alarms]", "weekly", LAYOUTWEEKLY, weeklyshape, readweekly, weeklyprefix, weeklydue, NULL,
+     NULL},
+};
+
+int kindofdatafile(int number) {
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (ALARMKINDTABLE[kind].datafile == number) return kind;
+    }
+    return KINDSETTINGS;
+}
+
+namespace {
 
 // The length of the longest start of text, at most most bytes, that ends
 // between two UTF-8 characters: never before a continuation byte.
@@ -146,17 +162,12 @@ size_t wholecharacters(const char* text, size_t most) {
     return length;
 }
 
-const char* listline(int index, void* lines) { return lineat((const textlines*)lines, index); }
 
-void freelines(textlines* lines) {
-    free(lines->bytes);
-    free(lines->starts);
-}
 
 }  // namespace
 
 int readalarmline(const char* line, alarmline* read) {
-    for (const layoutentry& entry : LAYOUTS) {
+    for (const alarmkind& entry : ALARMKINDTABLE) {
         localminute at;
         int days = 0;
         int length = entry.read(line, &at, &days);
@@ -175,12 +186,13 @@ int readalarmline(const char* line, alarmline* read) {
     return LAYOUTNONE;
 }
 
+localminute minuteat(const char* text) {
+    return {digitsat(text, 0, 4), digitsat(text, 5, 2), digitsat(text, 8, 2), digitsat(text, 11, 2), digitsat(text, 14, 2)};
+}
+
 bool readstamp(const char* text, localminute* minute) {
-    if (!follows(text, "dddd-dd-dd dd:dd") || text[STAMPLEN] != '\0') return false;
-    localminute at = {digitsat(text, 0, 4), digitsat(text, 5, 2), digitsat(text, 8, 2), digitsat(text, 11, 2),
-                      digitsat(text, 14, 2)};
-    if (!realminute(&at)) return false;
-    *minute = at;
+    if (!isrealstamp(text) || text[STAMPLEN] != '\0') return false;
+    *minute = minuteat(text);
     return true;
 }
 
@@ -210,20 +222,22 @@ void appendmessage(char* line, int prefix, const char* message) {
 
 }  // namespace
 
-void composesimpleline(const localminute* minute, const char* message, char* line) {
-    char stamp[STAMPBUFSIZE];
-    formatminute(minute, stamp);
-    appendmessage(line, snprintf(line, LINEBUFSIZE, "%s%s", stamp, SEPARATOR), message);
+void composealarmline(int kind, const alarmline* fields, const char* message, char* line) {
+    appendmessage(line, ALARMKINDTABLE[kind].prefix(fields, line, LINEBUFSIZE), message);
 }
 
-void composeweeklyline(int hour, int minute, const bool days[7], const char* message, char* line) {
-    char digits[DAYSPERWEEK + 1];
-    int count = 0;
-    for (int day = 0; day < DAYSPERWEEK; day++) {
-        if (days[day]) digits[count++] = (char)('1' + day);
+const char* composenewalarm(int kind, const alarmline* fields, const char* message, const char* now, char* line) {
+    int prefix = ALARMKINDTABLE[kind].prefix(fields, line, LINEBUFSIZE + 1);
+    if (prefix < 0) prefix = 0;
+    // A message too long for a data line is kept one byte too long, which is
+    // all the checks need to refuse it; its line breaks become spaces.
+    size_t length = strnlen(message, (size_t)(LINEBUFSIZE - prefix));
+    for (size_t i = 0; i < length; i++) {
+        char c = message[i];
+        line[prefix + i] = (c == '\r' || c == '\n') ? ' ' : c;
     }
-    digits[count] = '\0';
-    appendmessage(line, snprintf(line, LINEBUFSIZE, "%02d:%02d %s%s", hour % 100, minute % 100, digits, SEPARATOR), message);
+    line[prefix + length] = '\0';
+    return checknewalarm(kind, line, now);
 }
 
 namespace {
@@ -244,7 +258,7 @@ int removeline(textlines* lines, const char* line) {
 }
 
 int changealarmlist(int kind, linechange change, const char* line, char* path) {
-    int number = datafileofkind(kind);
+    int number = ALARMKINDTABLE[kind].datafile;
     if (getdatafilename(path, number) != 0) return LISTNOTREAD;
     datalock lock;
     if (lockdatafiles(&lock) != 0) return LISTNOTLOCKED;
@@ -259,11 +273,11 @@ int changealarmlist(int kind, linechange change, const char* line, char* path) {
     }
     if (result == LISTCHANGED) result = change(&lines, line);
     if (result == LISTCHANGED &&
-        writealertlistfile(path, DATAFILETABLE[number].description, listline, lines.count, &lines) != 0) {
+        writealertlistfile(path, DATAFILETABLE[number].description, textlinesline, lines.count, &lines) != 0) {
         result = LISTNOTWRITTEN;
     }
     unlockdatafiles(&lock);
-    freelines(&lines);
+    freetextlines(&lines);
     return result;
 }
 
@@ -275,14 +289,14 @@ int removealarmline(int kind, const char* line, char* path) { return changealarm
 
 int newalarmkind(const char* line) {
     if (strpbrk(line, "\r\n") != NULL) return -1;
-    for (const layoutentry& entry : LAYOUTS) {
-        if (entry.shape(line) > 0) return entry.kind;
+    for (int kind = 0; kind < ALARMKINDS; kind++) {
+        if (ALARMKINDTABLE[kind].shape(line) > 0) return kind;
     }
     return -1;
 }
 
 const char* checknewalarm(int kind, const char* line, const char* now) {
-    const layoutentry* entry = layoutofkind(kind);
+    const alarmkind* entry = kind >= 0 && kind < ALARMKINDS ? &ALARMKINDTABLE[kind] : NULL;
     int fields = entry == NULL ? 0 : entry->shape(line);
     if (fields == 0) return NODATEMESSAGE;
     if (line[fields] == '\0') return EMPTYMESSAGE;

@@ -10,9 +10,13 @@
 // where its message begins; a line made by hand that follows none of them is
 // LAYOUTNONE, and its message is the whole line.
 //
+// Every layout is a row of the table of alarm kinds (alarmkinds.h), which the
+// functions here walk.
+//
 // Typical use, putting an alarm's message off to a later minute:
 //   alarmline read;  readalarmline(text, &read);
-//   composesimpleline(&minute, read.message, line);
+//   alarmline fields = {LAYOUTSIMPLE, minute, 0, NULL};
+//   composealarmline(KINDSINGLE, &fields, read.message, line);
 //   appendalarmline(KINDSINGLE, line, path);
 #ifndef RUVELLO_ALARMLINES_H
 #define RUVELLO_ALARMLINES_H
@@ -51,20 +55,27 @@ struct alarmline {
 };
 
 int readalarmline(const char* line, alarmline* read);  // gives read->layout
+// The minute that a text beginning with "YYYY-MM-DD HH:MM" names, its digits
+// read whatever their values (isrealstamp, calendar.h, tells a real one).
+localminute minuteat(const char* text);
 // true when text is exactly a real "YYYY-MM-DD HH:MM", which minute then holds.
 bool readstamp(const char* text, localminute* minute);
 // Writes minute as "YYYY-MM-DD HH:MM"; text has room for STAMPBUFSIZE (calendar.h).
 void formatminute(const localminute* minute, char* text);
 
-// Makes the simple alarm "YYYY-MM-DD HH:MM - message" in line (room for
-// LINEBUFSIZE). A message too long for a data line is cut at the longest
-// length that fits, never inside a UTF-8 character; a carriage return or line
-// feed becomes a space, so the message never brings a line break into a file.
-void composesimpleline(const localminute* minute, const char* message, char* line);
-// Makes the weekly alarm "HH:MM D... - message" in line (room for
-// LINEBUFSIZE), days[0] being Monday and days[6] Sunday; the message as for
-// composesimpleline. Without a day the line has none (checknewalarm refuses it).
-void composeweeklyline(int hour, int minute, const bool days[7], const char* message, char* line);
+// Makes a line of kind from the fields its layout holds (fields->at, and
+// fields->days for a weekly line) and message, in line (room for
+// LINEBUFSIZE): "YYYY-MM-DD HH:MM - message" and the others. A message too
+// long for a data line is cut at the longest length that fits, never inside a
+// UTF-8 character; a carriage return or line feed becomes a space, so the
+// message never brings a line break into a file. A weekly line without a day
+// has none (checknewalarm refuses it).
+void composealarmline(int kind, const alarmline* fields, const char* message, char* line);
+// Makes a new alarm of kind as composealarmline does, in line (room for
+// LINEBUFSIZE + 1), but keeps a message too long for a data line one byte too
+// long, and gives checknewalarm's verdict on it: the alert text that refuses
+// it, or NULL. now as for checknewalarm.
+const char* composenewalarm(int kind, const alarmline* fields, const char* message, const char* now, char* line);
 
 // What appendalarmline and removealarmline did.
 const int LISTCHANGED = 0;     // the list on disk now holds the change

@@ -108,19 +108,15 @@ int weekday(long long number) {
     return (int)(((number % 7) + 7 + 3) % 7);
 }
 
-namespace {
-
 int digitsat(const char* text, int start, int count) {
     int value = 0;
     for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
     return value;
 }
 
-}  // namespace
-
 long long stampminutes(const char* stamp) {
     long long days = daynumber(digitsat(stamp, 0, 4), digitsat(stamp, 5, 2), digitsat(stamp, 8, 2));
-    return days * 1440 + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
+    return days * MINUTESPERDAY + digitsat(stamp, 11, 2) * 60 + digitsat(stamp, 14, 2);
 }
 
 bool isrealstamp(const char* line) {
@@ -132,4 +128,13 @@ bool isrealstamp(const char* line) {
     int day = digitsat(line, 8, 2);
     return month >= 1 && month <= 12 && day >= 1 && day <= daysinmonth(digitsat(line, 0, 4), month) &&
            digitsat(line, 11, 2) <= 23 && digitsat(line, 14, 2) <= 59;
+}
+
+void waitfornextminute(const char* stamp) {
+    char fresh[STAMPBUFSIZE];
+    for (;;) {
+        gettimestamp(fresh);
+        if (strcmp(fresh, stamp) != 0) return;
+        waitforminutestart(digitsat(stamp, 11, 2), digitsat(stamp, 14, 2));
+    }
 }

@@ -18,8 +18,13 @@
 const int STAMPBUFSIZE = 128;
 // Characters in a timestamp.
 const int STAMPLEN = 16;
+// Minutes in a day of the calendar (a day of the local clock may have more or fewer).
+const int MINUTESPERDAY = 24 * 60;
 
 void gettimestamp(char* text);                  // text: the timestamp, then zeros to STAMPBUFSIZE
+// Returns once the local minute differs from stamp (the service's cycle's):
+// at the start of the next minute, or at once after a scan that ran into it.
+void waitfornextminute(const char* stamp);
 void getdate(int* year, int* month, int* day);  // today's local date, month 1-12, day 1-31
 // getdate and gettimestamp at one same moment; gives that moment as seconds since 1970 in UTC.
 long long getdateandstamp(int* year, int* month, int* day, char* stamp);
@@ -35,6 +40,9 @@ bool isrealstamp(const char* text);
 // Minutes since 1970 of the minute that a stamp (or a simple alarm line)
 // begins with, as wall-clock time; only for texts that isrealstamp accepts.
 long long stampminutes(const char* stamp);
+// The count characters of text from position start read as a decimal number;
+// only for characters that are all digits (a stamp's or a line's fields).
+int digitsat(const char* text, int start, int count);
 long long daynumber(int year, int month, int day);  // days since 1970-01-01 (negative before it) of a real date
 void datefromdaynumber(long long number, int* year, int* month, int* day);  // the date that daynumber gives number for
 int weekday(long long number);                  // the day of the week of day number: 0 Monday to 6 Sunday

@@ -54,6 +54,13 @@ int readdecimal(const char* text) {
     return (int)(sign * value);
 }
 
+bool readplaindigits(const char* text, int most, int* value) {
+    size_t length = strlen(text);
+    if (length == 0 || length > (size_t)most || strspn(text, "0123456789") != length) return false;
+    *value = readdecimal(text);
+    return true;
+}
+
 int readadvance(const char* line) {
     // The panel takes only digits at the very start; from there it reads as readdecimal does.
     return isdigit((unsigned char)line[0]) ? readdecimal(line) : 0;

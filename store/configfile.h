@@ -54,6 +54,9 @@ bool listdatalines(void* list, char* line);   // context: a linelist; a line lon
 
 int readdecimal(const char* text);   // leading blanks, a sign, digits; 0 without digits; at most NUMBERREADCAP either way
 int readadvance(const char* line);   // the line's leading digits as a number, at most NUMBERREADCAP; 0 without them
+// A number given on a command line: true when text is one to most digits and
+// nothing else (no sign, no blank), whose value value then receives.
+bool readplaindigits(const char* text, int most, int* value);
 
 // The panel's reading: values start at the defaults and each value present is
 // clamped to the spinner's range. Nothing is ever reported.

@@ -84,21 +84,14 @@ int getfilename(char* path, const char* name) {
 }
 
 const datafile DATAFILETABLE[DATAFILES] = {
-    {"config.dat", "Configuration File", KINDSETTINGS},
-    {"single_alerts.dat", "data file for simple alarms", KINDSINGLE},
-    {"monthly_alerts.dat", "data file for monthly alarms", KINDMONTHLY},
-    {"annual_alerts.dat", "data file for annual alarms", KINDANNUAL},
-    {"weekly_alerts.dat", "data file for weekly alarms", KINDWEEKLY},
+    {"config.dat", "Configuration File"},
+    {"single_alerts.dat", "data file for simple alarms"},
+    {"monthly_alerts.dat", "data file for monthly alarms"},
+    {"annual_alerts.dat", "data file for annual alarms"},
+    {"weekly_alerts.dat", "data file for weekly alarms"},
 };
 
 int getdatafilename(char* path, int number) { return getfilename(path, DATAFILETABLE[number].name); }
-
-int datafileofkind(int kind) {
-    for (int number = 0; number < DATAFILES; number++) {
-        if (DATAFILETABLE[number].kind == kind) return number;
-    }
-    return -1;
-}
 
 int getconfigfilename(char* path) { return getdatafilename(path, DATACONFIG); }
 int getsinglealertfilename(char* path) { return getdatafilename(path, DATASINGLE); }

@@ -9,12 +9,14 @@
 #ifndef RUVELLO_DATAFILES_H
 #define RUVELLO_DATAFILES_H
 
+#include "fileaccess.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-// Room for a data file's full path; every caller supplies at least this much.
-const int PATHBUFSIZE = 512;
+// PATHBUFSIZE, the room for a data file's full path, is the platform layer's
+// (fileaccess.h), whose file calls take these paths.
 // Room for one data line read by readonedataline: 511 characters and a zero.
 const int LINEBUFSIZE = 512;
 // The most bytes one read of a data file takes: a longer line is read in pieces.
@@ -23,7 +25,8 @@ const int DATAPIECEMAX = LINEBUFSIZE - 1;
 // accept, so that a folder the toolkit cut short can be recognised.
 const int FOLDERBUFSIZE = 1024;
 
-// The kinds of alarm, each kept in a list file of its own.
+// The kinds of alarm, each kept in a list file of its own; alarmkinds.h has
+// a row for each.
 const int KINDSINGLE = 0;
 const int KINDMONTHLY = 1;
 const int KINDANNUAL = 2;
@@ -32,12 +35,12 @@ const int ALARMKINDS = 4;
 // The kind of the configuration file, which holds no alarms.
 const int KINDSETTINGS = -1;
 
-// One data file: its name in the data folder, the description that the
-// first line of its header gives, and what it holds.
+// One data file: its name in the data folder and the description that the
+// first line of its header gives. Which kind of alarm a list holds is the
+// kind's row's to say (alarmkinds.h).
 struct datafile {
     const char* name;
     const char* description;
-    int kind;  // KINDSETTINGS, or the kind of alarm the list holds
 };
 
 // The data files, in the order in which the service creates them and the
@@ -57,7 +60,6 @@ extern const datafile DATAFILETABLE[DATAFILES];
 int getfilename(char* path, const char* name);
 bool folderbelowhome(const char* folder, const char* home);  // true when folder lies inside home (a home of "/" holds every absolute folder)
 int getdatafilename(char* path, int number);  // as getfilename, for the data file of that number
-int datafileofkind(int kind);             // the number of the list file of a kind of alarm
 int getconfigfilename(char* path);        // as getfilename, for "config.dat"
 int getsinglealertfilename(char* path);   // as getfilename, for "single_alerts.dat"
 int getmonthlyalertfilename(char* path);  // as getfilename, for "monthly_alerts.dat"

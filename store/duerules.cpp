@@ -17,7 +17,7 @@ const int FIELDBUFSIZE = 8;
 // passed never needs more steps than this.
 const int MOSTPASSEDSTEPS = 32;
 // A gap in the local clock is never longer than a day: the search for its end stops there.
-const int MOSTGAPMINUTES = 24 * 60;
+const int MOSTGAPMINUTES = MINUTESPERDAY;
 
 // The field of count characters from position start (0-based) read as a
 // decimal number by itself; the characters beyond the line's end are absent.
@@ -41,16 +41,31 @@ void markdate(windowdates* window, int year, int month, int day, bool keepfirst)
     window->yearof[month][day] = year;
 }
 
-int digitsat(const char* text, int start, int count) {
-    int value = 0;
-    for (int i = start; i < start + count; i++) value = value * 10 + (text[i] - '0');
-    return value;
+bool sameminute(const localminute* a, const localminute* b) {
+    return a->year == b->year && a->month == b->month && a->day == b->day && a->hour == b->hour &&
+           a->minute == b->minute;
 }
 
-// The local minute of a moment as "YYYY-MM-DD HH:MM".
-void shownminute(time_t moment, char* minute) {
-    struct tm* broken = localtime(&moment);
-    if (broken == NULL || strftime(minute, (size_t)MINUTEBUFSIZE, "%Y-%m-%d %H:%M", broken) == 0) minute[0] = '\0';
+// true when the local clock shows wanted at some moment: the moment that
+// mktime makes of it reads back as the same minute.
+bool exists(const localminute* wanted) {
+    struct tm broken = {};
+    broken.tm_year = wanted->year - 1900;
+    broken.tm_mon = wanted->month - 1;
+    broken.tm_mday = wanted->day;
+    broken.tm_hour = wanted->hour;
+    broken.tm_min = wanted->minute;
+    broken.tm_isdst = -1;
+    time_t made = mktime(&broken);
+    localminute shown;
+    return made != (time_t)-1 && localminuteof(made, &shown) && sameminute(&shown, wanted);
+}
+
+// "YYYY-MM-DD HH:MM" of at in minute (MINUTEBUFSIZE bytes); false when the year has more than four digits.
+bool writeminute(const localminute* at, char* minute) {
+    int written = snprintf(minute, (size_t)MINUTEBUFSIZE, "%04d-%02d-%02d %02d:%02d", at->year, at->month, at->day,
+                           at->hour, at->minute);
+    return written == STAMPLEN;
 }
 
 }  // namespace
@@ -73,9 +88,14 @@ void markpassed(int year, int month, int day, int todayyear, int todaymonth, int
     }
 }
 
-bool monthlydue(const char* line, const windowdates* window, calendardate* due) {
+int monthlyday(const char* line) {
     int day = readfield(line, 0, 2);
-    if (day < 1 || day > 31 || !window->days[day]) return false;
+    return day >= 1 && day <= 31 ? day : 0;
+}
+
+bool monthlydue(const char* line, const windowdates* window, calendardate* due) {
+    int day = monthlyday(line);
+    if (day == 0 || !window->days[day]) return false;
     if (due != NULL) *due = window->dayof[day];
     return true;
 }
@@ -88,40 +108,59 @@ bool annualdue(const char* line, const windowdates* window, calendardate* due) {
     return true;
 }
 
+bool localminuteof(long long when, localminute* minute) {
+    // The C library's own, thread-unsafe call: each program reads the clock in one thread.
+    time_t moment = (time_t)when;
+    const struct tm* broken = localtime(&moment);
+    if (broken == NULL) return false;
+    *minute = {broken->tm_year + 1900, broken->tm_mon + 1, broken->tm_mday, broken->tm_hour, broken->tm_min};
+    return true;
+}
+
+bool firstshownminute(localminute* wanted) {
+    long long start = daynumber(wanted->year, wanted->month, wanted->day) * MINUTESPERDAY + wanted->hour * 60 +
+                      wanted->minute;
+    for (long long at = start; at <= start + MOSTGAPMINUTES; at++) {
+        localminute candidate = {0, 0, 0, (int)(at % MINUTESPERDAY / 60), (int)(at % 60)};
+        datefromdaynumber(at / MINUTESPERDAY, &candidate.year, &candidate.month, &candidate.day);
+        if (exists(&candidate)) {
+            *wanted = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 void announcedminute(const char* line, char* minute) {
-    char wanted[MINUTEBUFSIZE];
-    memcpy(wanted, line, MINUTEBUFSIZE - 1);
-    wanted[MINUTEBUFSIZE - 1] = '\0';
-    struct tm broken;
-    memset(&broken, 0, sizeof broken);
-    broken.tm_year = digitsat(line, 0, 4) - 1900;
-    broken.tm_mon = digitsat(line, 5, 2) - 1;
-    broken.tm_mday = digitsat(line, 8, 2);
-    broken.tm_hour = digitsat(line, 11, 2);
-    broken.tm_min = digitsat(line, 14, 2);
-    broken.tm_isdst = -1;
-    time_t moment = mktime(&broken);
-    if (moment == (time_t)-1) {
-        memcpy(minute, wanted, MINUTEBUFSIZE);
-        return;
+    localminute wanted = minuteat(line);
+    if (!firstshownminute(&wanted) || !writeminute(&wanted, minute)) {
+        memcpy(minute, line, STAMPLEN);
+        minute[STAMPLEN] = '\0';
     }
-    moment -= moment % 60;
-    // The first minute the clock shows at or after the wanted one: the wanted
-    // minute itself, unless the clock jumps over it.
-    char shown[MINUTEBUFSIZE];
-    shownminute(moment, shown);
-    for (int step = 0; step < MOSTGAPMINUTES && strcmp(shown, wanted) < 0; step++) {
-        moment += 60;
-        shownminute(moment, shown);
+}
+
+bool simpledue(const char* line, const char* after, const char* upto, char* due) {
+    if (after == NULL) {
+        if (strncmp(line, upto, STAMPLEN) != 0) return false;
+    } else if (strncmp(line, after, STAMPLEN) <= 0 || strncmp(line, upto, STAMPLEN) > 0 || !isrealstamp(line)) {
+        return false;
     }
-    char before[MINUTEBUFSIZE];
-    shownminute(moment - 60, before);
-    for (int step = 0; step < MOSTGAPMINUTES && strcmp(before, wanted) >= 0; step++) {
-        moment -= 60;
-        memcpy(shown, before, MINUTEBUFSIZE);
-        shownminute(moment - 60, before);
+    // The line's minute is its first 16 characters, as read.
+    memset(due, 0, MINUTEBUFSIZE);
+    memcpy(due, line, STAMPLEN);
+    return true;
+}
+
+bool lastweeklyminute(const alarmline* read, const localminute* upto, localminute* at) {
+    long long today = daynumber(upto->year, upto->month, upto->day);
+    bool latertoday = read->at.hour * 60 + read->at.minute > upto->hour * 60 + upto->minute;
+    for (int back = latertoday ? 1 : 0; back <= 7; back++) {
+        if (!hasweekday(read->days, weekday(today - back) + 1)) continue;
+        *at = {0, 0, 0, read->at.hour, read->at.minute};
+        datefromdaynumber(today - back, &at->year, &at->month, &at->day);
+        return true;
     }
-    memcpy(minute, shown, MINUTEBUFSIZE);
+    return false;
 }
 
 bool weeklydue(const char* line, const char* after, const char* upto, char* due) {
@@ -135,24 +174,11 @@ bool weeklydue(const char* line, const char* after, const char* upto, char* due)
     }
     alarmline read;
     if (readalarmline(line, &read) != LAYOUTWEEKLY) return false;
-    long long today = daynumber(digitsat(upto, 0, 4), digitsat(upto, 5, 2), digitsat(upto, 8, 2));
-    int todayweekday = weekday(today) + 1;
-    bool latertoday = strncmp(line, time, 5) > 0;
-    // The fewest days back to the latest of the line's minutes at or before upto.
-    int back = 8;
-    for (int day = 1; day <= 7; day++) {
-        if (!hasweekday(read.days, day)) continue;
-        int distance = (todayweekday - day + 7) % 7;
-        if (distance == 0 && latertoday) distance = 7;
-        if (distance < back) back = distance;
-    }
-    if (after == NULL && back != 0) return false;
-    int year, month, day;
-    datefromdaynumber(today - back, &year, &month, &day);
+    localminute until = minuteat(upto);
+    localminute at;
     char minute[MINUTEBUFSIZE];
-    int written = snprintf(minute, sizeof minute, "%04d-%02d-%02d %.5s", year % 10000, month % 100, day % 100, line);
-    if (written != STAMPLEN) return false;
-    if (after != NULL && strncmp(minute, after, STAMPLEN) <= 0) return false;
+    if (!lastweeklyminute(&read, &until, &at) || !writeminute(&at, minute)) return false;
+    if (after == NULL ? strncmp(minute, upto, STAMPLEN) != 0 : strncmp(minute, after, STAMPLEN) <= 0) return false;
     memcpy(due, minute, MINUTEBUFSIZE);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "exchange.h"
 
+#include "alarmkinds.h"
 #include "calendar.h"
 #include "datafiles.h"
 #include "fileaccess.h"
@@ -26,9 +27,6 @@ const char SETTINGSSECTION[] = "[settings]";
 // The first line of the format before weekly alarms, which still imports:
 // its files hold no weekly section, and their weekly list is empty.
 const char FIRSTFORMATLINE[] = "Ruvello export 1";
-// The section of each kind of alarm, in the order KINDSINGLE, KINDMONTHLY, KINDANNUAL, KINDWEEKLY.
-const char* const LISTSECTIONS[ALARMKINDS] = {"[simple alarms]", "[monthly alarms]", "[annual alarms]",
-                                              "[weekly alarms]"};
 // The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;
@@ -49,7 +47,6 @@ void format(char* text, int size, const char* pattern, ...) {
     if ((written < 0 || written >= size) && size > 4) strcpy(text + size - 4, "...");
 }
 
-const char* textlinesline(int index, void* context) { return lineat((const textlines*)context, index); }
 
 // The data files as they are now, read as the panel reads them. A file that
 // is not there holds nothing. 0, or 1 with failed holding the file's path.
@@ -74,7 +71,7 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
 
 int readcurrentdata(alarmdata* data, char* failed) {
     for (int number = 0; number < DATAFILES; number++) {
-        int kind = DATAFILETABLE[number].kind;
+        int kind = kindofdatafile(number);
         textlines* list = kind == KINDSETTINGS ? NULL : &data->lists[kind];
         if (getdatafilename(failed, number) != 0 || readfile(failed, list, list == NULL, data) != 0) return 1;
     }
@@ -112,14 +109,15 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
     for (const char* line : head) {
         if (addline(out, line) != 0) return 1;
     }
-    for (const datafile& file : DATAFILETABLE) {
+    for (int number = 0; number < DATAFILES; number++) {
         if (addline(out, "") != 0) return 1;
-        if (file.kind == KINDSETTINGS) {
+        int kind = kindofdatafile(number);
+        if (kind == KINDSETTINGS) {
             if (composesettings(data, out) != 0) return 1;
             continue;
         }
-        if (addline(out, LISTSECTIONS[file.kind]) != 0) return 1;
-        const textlines* list = &data->lists[file.kind];
+        if (addline(out, ALARMKINDTABLE[kind].section) != 0) return 1;
+        const textlines* list = &data->lists[kind];
         for (int i = 0; i < list->count; i++) {
             if (addline(out, lineat(list, i)) != 0) return 1;
         }
@@ -149,8 +147,7 @@ int writeexport(const char* path, const alarmdata* data, bool exclusive) {
         result = exclusive ? writenewtextfile(path, textlinesline, out.count, &out)
                            : writetextfile(path, textlinesline, out.count, &out);
     }
-    free(out.bytes);
-    free(out.starts);
+    freetextlines(&out);
     return result;
 }
 
@@ -201,12 +198,12 @@ const char* datalineproblem(const rawline* line, char* reason, int reasonsize) {
 int sectionnamed(const char* text) {
     if (strcmp(text, SETTINGSSECTION) == 0) return SETTINGS;
     for (int kind = 0; kind < ALARMKINDS; kind++) {
-        if (strcmp(text, LISTSECTIONS[kind]) == 0) return kind;
+        if (strcmp(text, ALARMKINDTABLE[kind].section) == 0) return kind;
     }
     return -1;
 }
 
-const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : LISTSECTIONS[section]; }
+const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : ALARMKINDTABLE[section].section; }
 
 // An export file being read: the line just read, the section it is in (-1
 // before the first), the sections seen, the settings' first two data lines,
@@ -427,7 +424,7 @@ int replaceall(const alarmdata* data, savedfile* saved, char* failed) {
     int result = 0;
     for (; done < DATAFILES && result == 0; done++) {
         savedfile* file = &saved[done];
-        int kind = DATAFILETABLE[done].kind;
+        int kind = kindofdatafile(done);
         if (kind == KINDSETTINGS) {
             result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance);
         } else {
@@ -456,36 +453,10 @@ void initalarmdata(alarmdata* data) {
 }
 
 void freealarmdata(alarmdata* data) {
-    for (textlines& list : data->lists) {
-        free(list.bytes);
-        free(list.starts);
-    }
+    for (textlines& list : data->lists) freetextlines(&list);
     memset(data, 0, sizeof *data);
 }
 
-int addline(textlines* list, const char* text) {
-    size_t length = strlen(text) + 1;
-    if (makeroom(&list->bytes, &list->capacity, list->used + length) != 0 ||
-        makeroom(&list->starts, &list->room, (size_t)list->count + 1) != 0) {
-        return 1;
-    }
-    memcpy(list->bytes + list->used, text, length);
-    list->starts[list->count++] = list->used;
-    list->used += length;
-    return 0;
-}
-
-const char* lineat(const textlines* list, int index) { return list->bytes + list->starts[index]; }
-
-int readdatalines(FILE* file, textlines* list) {
-    char line[LINEBUFSIZE];
-    while (readonedataline(file, line)) {
-        if (addline(list, line) != 0) return 1;
-    }
-    return datareadfailed(file) ? 1 : 0;
-}
-
-const char* listsection(int kind) { return LISTSECTIONS[kind]; }
 
 int exportdata(const char* path, int* counts, char* failed) {
     alarmdata data;
@@ -557,7 +528,7 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
         for (int kind = 0; kind < ALARMKINDS && result == IMPORTDONE; kind++) {
             if (mergelists(&current.lists[kind], &data->lists[kind], &merged.lists[kind], &outcome->added[kind]) != 0) {
                 // Out of memory before anything changed: the copy is made, the files are as they were.
-                memcpy(outcome->failed, saved[datafileofkind(kind)].path, PATHBUFSIZE);
+                memcpy(outcome->failed, saved[ALARMKINDTABLE[kind].datafile].path, PATHBUFSIZE);
                 result = IMPORTFILEFAILED;
             }
         }

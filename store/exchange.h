@@ -17,28 +17,22 @@
 //   readexportfile(path, &data, problem, size)   an export file read and checked whole
 //   importdata(&data, merge, &outcome)           the data files replaced by it, or its alarms added
 //   freealarmdata(&data)
-// Every function takes the data files' lock (instancelock.h) while it reads or
-// replaces them, so an import never interleaves with a panel's save.
+// exportdata and importdata take the data files' lock (instancelock.h) while
+// they read or replace them, so an import never interleaves with a panel's
+// save; readcurrentdata takes none (its caller holds the lock or reads a
+// copy that may be a moment old), nor does readexportfile, which reads no
+// data file. Each kind's section heading is its row's in alarmkinds.h.
 #ifndef RUVELLO_EXCHANGE_H
 #define RUVELLO_EXCHANGE_H
 
 #include "datafiles.h"
+#include "textlines.h"
 
 #include <cstddef>
 #include <cstdio>
 
 // The first line of an export file.
 extern const char EXPORTFIRSTLINE[];
-
-// A growable list of text lines, each kept with its ending zero (growable.h).
-struct textlines {
-    char* bytes;       // the lines one after another
-    size_t used;
-    size_t capacity;
-    size_t* starts;    // where each line begins in bytes
-    int count;
-    size_t room;       // of starts
-};
 
 // Everything the data files hold that the system uses.
 struct alarmdata {
@@ -49,17 +43,11 @@ struct alarmdata {
 
 void initalarmdata(alarmdata* data);             // empty lists, the service's default advance values
 void freealarmdata(alarmdata* data);
-int addline(textlines* list, const char* text);  // 0: appended; 1: out of memory
-const char* lineat(const textlines* list, int index);  // line index, counted from 0
-// 0: every data line of the open file is appended to list; 1: a read error or no memory.
-int readdatalines(FILE* file, textlines* list);
 
 // 0: data holds the settings and lists on disk now, read as the panel reads
 // them (a file that is not there holds nothing); 1: a file could not be read,
 // failed (PATHBUFSIZE bytes) then holds its path. Takes no lock.
 int readcurrentdata(alarmdata* data, char* failed);
-// The heading of a kind's section in an export: "[simple alarms]" and the others.
-const char* listsection(int kind);
 
 // Room for an export or import problem: a path of PATHBUFSIZE and the reason.
 const int PROBLEMBUFSIZE = 1024;

@@ -6,6 +6,7 @@
 #include "fileaccess.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -92,6 +93,42 @@ typedef void (*bodywriter)(outfile* out, const void* content);
 // How the finished file takes its place.
 const int REPLACING = 0;   // over the file that path names, a symbolic link followed
 const int EXCLUSIVE = 1;   // at path itself, only when nothing stands there
+const int REPLACINGDATA = 2;  // as REPLACING, for a data file: the leftovers beside it are cleared first
+
+// A data file's folder and the start of its writers' temporary files' names.
+struct leftovers {
+    char folder[TARGETBUFSIZE];
+    char prefix[TARGETBUFSIZE];
+};
+
+// Takes name away when it is "<prefix><number>.tmp" of a writer that no
+// longer runs: one killed in the middle of a save. This process's own is
+// reused by its next save, and a running writer's may still be renamed.
+void removeleftover(const char* name, void* context) {
+    const leftovers* found = (const leftovers*)context;
+    const char* number = name + strlen(found->prefix);
+    size_t digits = strspn(number, "0123456789");
+    if (digits == 0 || digits > 20 || strcmp(number + digits, TEMPSUFFIX) != 0) return;
+    unsigned long writer = strtoul(number, NULL, 10);
+    if (writer == processnumber() || processisrunning(writer)) return;
+    char path[TARGETBUFSIZE];
+    int written = snprintf(path, sizeof path, "%s%c%s", found->folder, FOLDERSEPARATOR, name);
+    if (written >= 0 && written < (int)sizeof path) removefile(path);
+}
+
+// Clears what killed writers left beside target, the file a save replaces.
+// Its callers hold the data files' lock, so no other writer that takes it is
+// between writing and renaming its own temporary file meanwhile.
+void clearleftovers(const char* target) {
+    leftovers found;
+    int written = snprintf(found.folder, sizeof found.folder, "%s", target);
+    char* separator = lastseparator(found.folder);
+    if (written < 0 || written >= (int)sizeof found.folder || separator == NULL) return;
+    *separator = '\0';
+    written = snprintf(found.prefix, sizeof found.prefix, "%s.", separator + 1);
+    if (written < 0 || written >= (int)sizeof found.prefix) return;
+    forentriesnamed(found.folder, found.prefix, removeleftover, &found);
+}
 
 // Writes description's header (none when description is NULL) and the body
 // into a temporary file beside the file that path names, then puts it in that
@@ -106,6 +143,7 @@ int replacedatafile(const char* path, const char* description, bodywriter writeb
     } else if (resolvetarget(path, target, sizeof target) != 0) {
         return 1;
     }
+    if (placing == REPLACINGDATA) clearleftovers(target);
     // Each writing process has a temporary file of its own: two programs that
     // save the same list at one moment (a panel and a message box, or many
     // boxes) never write into one file, and each puts a whole file in place.
@@ -176,12 +214,12 @@ void writeconfigbody(outfile* out, const void* content) {
 
 int writealertlistfile(const char* path, const char* description, listlinegetter getline, int count, void* context) {
     alertlist list = {getline, count, context};
-    return replacedatafile(path, description, writealertlistbody, &list);
+    return replacedatafile(path, description, writealertlistbody, &list, REPLACINGDATA);
 }
 
 int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
     advancevalues values = {annualadvance, monthlyadvance};
-    return replacedatafile(path, DATAFILETABLE[DATACONFIG].description, writeconfigbody, &values);
+    return replacedatafile(path, DATAFILETABLE[DATACONFIG].description, writeconfigbody, &values, REPLACINGDATA);
 }
 
 int writetextfile(const char* path, listlinegetter getline, int count, void* context) {

@@ -7,9 +7,14 @@
 // that over the data file, so a reader sees either the old file or the new
 // one. writetextfile replaces any other file of ours (a state file, an export)
 // in the same way, holding exactly the lines it is given. Both give 0 when the new file is in place and 1 on any failure; before
-// the rename a failure leaves the old file exactly as it was.
+// the rename a failure leaves the old file exactly as it was. A writer killed
+// between the two leaves its temporary file "<file>.<process number>.tmp";
+// the next save of an alert list or of the configuration, made under the data
+// files' lock (instancelock.h), takes away those of writers that no longer run.
 #ifndef RUVELLO_FILEFORMATS_H
 #define RUVELLO_FILEFORMATS_H
+
+#include "fileaccess.h"
 
 #include <cstddef>
 
@@ -24,7 +29,7 @@ int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
 int writetextfile(const char* path, listlinegetter getline, int count, void* context);
 // As writetextfile, but only ever a new file: TEXTFILEEXISTS (and nothing
 // changed) when anything already stands at path, a symbolic link included.
-const int TEXTFILEEXISTS = 2;
+const int TEXTFILEEXISTS = PLACETAKEN;
 int writenewtextfile(const char* path, listlinegetter getline, int count, void* context);
 // 0: the file at path now holds exactly length bytes, for putting a file back as it was.
 int writerawfile(const char* path, const char* bytes, size_t length);

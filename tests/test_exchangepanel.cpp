@@ -5,6 +5,7 @@
 
 #include "alarmlists.h"
 #include "dialogs.h"
+#include "exchange.h"
 #include "importexport.h"
 #include "listcommands.h"
 #include "settings.h"
@@ -140,6 +141,33 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     EXPECT_EQ(std::vector<std::string>{"05 - rent"}, datalinesof(readwholefile(datafile("monthly_alerts.dat"))));
     EXPECT_EQ(std::vector<std::string>{"07:30 12345 - get up"},
               datalinesof(readwholefile(datafile("weekly_alerts.dat"))));
+}
+
+// With alarms of every kind on their pages, an Import in the panel ("Add to
+// mine" of a backup of the same alarms, then "Replace all" with it), then a
+// Sort on every page: each list file holds each alarm once, as before.
+TEST_F(PanelAndDisk, AnImportThenAChangeOnEveryPageKeepsEachAlarmOnce) {
+    const std::pair<const char*, const char*> lists[] = {{"single_alerts.dat", "2031-05-06 07:08 - dentist"},
+                                                         {"monthly_alerts.dat", "05 - rent"},
+                                                         {"annual_alerts.dat", "12-24 - tree"},
+                                                         {"weekly_alerts.dat", "07:30 12345 - get up"}};
+    for (const auto& list : lists) ASSERT_TRUE(writewholefile(datafile(list.first), std::string(list.second) + "\n"));
+    initfiles();
+    std::string backup = home->home() + "/backup.txt";
+    ASSERT_EQ(0, exportdata(backup.c_str(), std::vector<int>(ALARMKINDS).data(), std::vector<char>(PATHBUFSIZE).data()));
+    setfileanswerer(answerchosenfile);
+    chosenfile = backup;
+    for (int answer : {1, 2}) {  // "Add to mine", then "Replace all"
+        answers = {answer};
+        cb_import(NULL, NULL);
+        for (Fl_Callback* sort : {cb_sort_asc_single, cb_sort_asc_monthly, cb_sort_asc_annual, cb_sort_asc_weekly}) {
+            sort(NULL, NULL);
+        }
+        for (const auto& list : lists) {
+            EXPECT_EQ(std::vector<std::string>{list.second}, datalinesof(readwholefile(datafile(list.first))))
+                << list.first << " after answer " << answer;
+        }
+    }
 }
 
 // The command line's --add, --remove and --list against an open panel: an

@@ -155,6 +155,62 @@ TEST(Writer, ALeftoverTemporaryFileIsReusedAndGone) {
     EXPECT_NE(std::string::npos, readwholefile(path).find("\n12\n\n# monthly alarms advance\n4\n"));
 }
 
+namespace {
+
+// Gives the lines of a list and kills its own process at the line given: a
+// writer killed in the middle of a save.
+struct dyingwriter {
+    std::string line;
+    int dieat;
+};
+
+const char* lineordeath(int index, void* context) {
+    dyingwriter* writer = (dyingwriter*)context;
+    if (index == writer->dieat) raise(SIGKILL);
+    return writer->line.c_str();
+}
+
+}  // namespace
+
+// A writer killed in the middle of a save leaves its temporary file; the
+// next save of a list in that folder takes it away, but never the temporary
+// file of a writer that still runs, which may still rename it.
+TEST(Writer, TheNextSaveClearsWhatAKilledWriterLeftButNotARunningOnes) {
+    scratchhome home;
+    std::string path = home.home() + "/single_alerts.dat";
+    ASSERT_EQ(0, writelist(path, {"2031-01-01 10:00 - kept"}));
+    pid_t killed = fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        dyingwriter writer = {"2031-01-01 10:00 - " + std::string(400, 'x'), 5000};
+        writealertlistfile(path.c_str(), "data file for simple alarms", lineordeath, 10000, &writer);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(killed, waitpid(killed, &status, 0));
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    std::string leftover = path + "." + std::to_string(killed) + ".tmp";
+    ASSERT_TRUE(fileexists(leftover)) << "the killed writer left nothing";
+    pid_t running = fork();
+    ASSERT_GE(running, 0);
+    if (running == 0) {
+        pause();
+        _exit(0);
+    }
+    std::string runnings = path + "." + std::to_string(running) + ".tmp";
+    ASSERT_TRUE(writewholefile(runnings, "being written"));
+    std::string otherlists = home.home() + "/monthly_alerts.dat." + std::to_string(killed) + ".tmp";
+    ASSERT_TRUE(writewholefile(otherlists, "another list's"));
+
+    EXPECT_EQ(0, writelist(path, {"2031-01-01 10:00 - kept", "2031-01-01 11:00 - new"}));
+    kill(running, SIGKILL);
+    waitpid(running, &status, 0);
+    EXPECT_FALSE(fileexists(leftover));
+    EXPECT_EQ("being written", readwholefile(runnings));
+    EXPECT_TRUE(fileexists(otherlists)) << "a save clears only its own list's leftovers";
+    EXPECT_NE(std::string::npos, readwholefile(path).find("# alert list\n2031-01-01 10:00 - kept\n2031-01-01 11:00 - new\n"));
+}
+
 // Two programs that replace the same list at the same moments, without the
 // data files' lock (a panel saves all the same when it cannot have it): each
 // writes a temporary file of its own, so the list is always one of the two

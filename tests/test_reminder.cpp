@@ -130,14 +130,14 @@ TEST(AlarmLines, ALayoutIsRecognisedOnlyWholeAndReal) {
 // others, with an alert of its own for no day; its message's room is what the
 // layout leaves, less for each day.
 TEST(AlarmLines, AWeeklyAlarmIsComposedAndCheckedByItsLayout) {
-    const bool workdays[7] = {true, true, true, true, true, false, false};
-    const bool noday[7] = {};
+    const alarmline workdays = {LAYOUTWEEKLY, {0, 0, 0, 7, 5}, 0x1f, NULL};
+    const alarmline noday = {LAYOUTWEEKLY, {0, 0, 0, 7, 5}, 0, NULL};
     char line[LINEBUFSIZE];
-    composeweeklyline(7, 5, workdays, "get\nup", line);
+    composealarmline(KINDWEEKLY, &workdays, "get\nup", line);
     EXPECT_STREQ("07:05 12345 - get up", line);
     EXPECT_EQ(KINDWEEKLY, newalarmkind(line));
     EXPECT_EQ(NULL, checknewalarm(KINDWEEKLY, line, "2030-01-01 00:00"));
-    composeweeklyline(7, 5, noday, "x", line);
+    composealarmline(KINDWEEKLY, &noday, "x", line);
     EXPECT_STREQ(NODAYMESSAGE, checknewalarm(newalarmkind(line), line, "2030-01-01 00:00"));
     EXPECT_STREQ(EMPTYMESSAGE, checknewalarm(KINDWEEKLY, "07:05 1 - ", "2030-01-01 00:00"));
     EXPECT_STREQ(NODATEMESSAGE, checknewalarm(KINDWEEKLY, "24:00 1 - x", "2030-01-01 00:00"));
@@ -152,17 +152,19 @@ TEST(AlarmLines, AWeeklyAlarmIsComposedAndCheckedByItsLayout) {
 // A message too long for a simple line is cut at a character's edge, and a
 // line break in it never reaches the file.
 TEST(AlarmLines, ASnoozedMessageIsCutBetweenCharactersWithoutLineBreaks) {
-    localminute minute = {2026, 12, 9, 14, 30};
-    char line[LINEBUFSIZE];
+    const alarmline minute = {LAYOUTSIMPLE, {2026, 12, 9, 14, 30}, 0, NULL};
+    char line[LINEBUFSIZE + 1];
     std::string message = "a";
     for (int i = 0; i < 300; i++) message += "\xC3\xA9";  // é, two bytes each
-    composesimpleline(&minute, message.c_str(), line);
+    // A new alarm is never cut to fit: the panel refuses it whole.
+    EXPECT_STREQ(TOOLONGMESSAGE, composenewalarm(KINDSINGLE, &minute, message.c_str(), "2026-01-01 00:00", line));
+    composealarmline(KINDSINGLE, &minute, message.c_str(), line);
     size_t length = strlen(line);
     EXPECT_LE(length, (size_t)(LINEBUFSIZE - 1));
     EXPECT_GT(length, (size_t)(LINEBUFSIZE - 3)) << "cut shorter than it needed to be";
     EXPECT_EQ(0, strncmp(line, "2026-12-09 14:30 - a", 20));
     EXPECT_EQ((unsigned char)line[length - 1], 0xA9) << "cut inside a character";
-    composesimpleline(&minute, "one\r\ntwo\nthree", line);
+    composealarmline(KINDSINGLE, &minute, "one\r\ntwo\nthree", line);
     EXPECT_STREQ("2026-12-09 14:30 - one  two three", line);
 }
 
