@@ -1,21 +1,22 @@
 // ruvelloconfig: the Ruvello configuration panel.
 //
-// One fixed-size window with four tabs. On three of them the user creates,
-// sorts and removes annual, monthly and simple alarms; on the fourth the user
-// sets how many days ahead annual and monthly alarms start to be announced,
-// and exports or imports all the data. The list widgets and the two spinners
-// are the panel's copy of this data, and every change is written to its data
-// file at once, where the reminder service reads it within a minute; there is
-// no save command. At start-up the window is shown, the date and time fields
-// are preset from the clock, and the configuration and the three lists are
-// loaded; then the toolkit's event loop runs every user action as a callback,
+// One fixed-size window with a tab for each kind of alarm (annual, monthly,
+// weekly and simple), where the user creates, sorts and removes them, and a
+// configuration tab, where the user sets how many days ahead annual and
+// monthly alarms start to be announced, and exports or imports all the data.
+// The list widgets and the two spinners are the panel's copy of this data,
+// and every change is written to its data file at once, where the reminder
+// service reads it within a minute; there is no save command. At start-up the
+// window is shown, the date and time fields are preset from the clock, and
+// the configuration and every list are loaded; then the toolkit's event loop runs every user action as a callback,
 // and every two seconds the panel reloads what changed on disk meanwhile.
 // Closing the window ends the program with status 0. A data file that cannot
 // be created, read or written ends it at once with a message and status 1.
 // Only one panel runs per user: a second one says so and ends with status 0.
 //
-// "--export FILE", "--import FILE [--merge]" and "--help" do their work
-// without a window and end (importexport.h); any other arguments only choose
+// "--export FILE", "--import FILE [--merge]", "--upcoming [DAYS]", "--list",
+// "--add LINE", "--remove LINE" and "--help" do their work without a window
+// and end (importexport.h, listcommands.h); any other arguments only choose
 // the panel's look.
 #include "desktop.h"
 #include "importexport.h"

@@ -1,7 +1,7 @@
 // The configuration tab: the two advance values and the start-up loading.
 //
 // initfiles runs once, after the window is shown: it sets the two advance
-// spinners from "config.dat" and then loads the three lists (alarmlists.h).
+// spinners from "config.dat" and then loads every kind's list (alarmlists.h).
 // From then on cb_save_settings, the callback of both spinners, rewrites the
 // configuration file with both values whenever either changes, the other
 // value as it is on disk when the file changed outside the panel.
@@ -15,7 +15,7 @@
 
 class Fl_Widget;
 
-void initfiles();                                   // settings, then the simple, monthly and annual lists
+void initfiles();                                   // settings, then every kind's list, each anew
 void loadsettings();                                // sets both advance spinners from the file; writes nothing
 void cb_save_settings(Fl_Widget* widget, void* data);  // writes both advance values; widget: the spinner moved
 // Sets the spinners from the file when it changed on disk, all but moved (NULL

@@ -185,17 +185,10 @@ Fl_Text_Display* maketext(const char* text, int y, int size, int least, int most
     return display;
 }
 
-}  // namespace
-
-Fl_Window* buildmessagewindow(const char* line, const char* when) {
-    Fl::event_dispatch(guardinput);
-    alarmline read;
-    readalarmline(line, &read);
-    bool whole = read.layout == LAYOUTNONE;
-    // Built at the greatest height first; it shrinks once the wrapped texts are known.
-    reminderwindow* window = new reminderwindow(WINDOWWIDTH, MOSTMESSAGEHEIGHT + MOSTLINEHEIGHT + 200, line);
-    // The controls come first, in the order Tab visits them; OK, the first,
-    // has the focus when the window gets it.
+// The controls, built first so that Tab visits them in this order; OK, the
+// first, has the focus when the window gets it. They are put in their row
+// once the texts above them are laid out.
+void buildcontrols() {
     message_ok = new focusbutton(WINDOWWIDTH - MARGIN - BUTTONWIDTH, 0, BUTTONWIDTH, CONTROLHEIGHT, "OK");
     message_ok->callback(cb_ok_message);
     message_ok->labelsize(CONTROLSIZE);
@@ -215,7 +208,18 @@ Fl_Window* buildmessagewindow(const char* line, const char* when) {
     message_snooze->shortcut(FL_ALT + 's');
     message_snooze->tooltip("Alt+S");
     message_snooze->callback(cb_snooze_message);
+}
 
+}  // namespace
+
+Fl_Window* buildmessagewindow(const char* line, const char* when) {
+    Fl::event_dispatch(guardinput);
+    alarmline read;
+    readalarmline(line, &read);
+    bool whole = read.layout == LAYOUTNONE;
+    // Built at the greatest height first; it shrinks once the wrapped texts are known.
+    reminderwindow* window = new reminderwindow(WINDOWWIDTH, MOSTMESSAGEHEIGHT + MOSTLINEHEIGHT + 200, line);
+    buildcontrols();
     int y = MARGIN;
     message_text = maketext(read.message, y, MESSAGESIZE, LEASTMESSAGEHEIGHT, MOSTMESSAGEHEIGHT, window->color());
     y += message_text->h() + GAP;

@@ -2,10 +2,10 @@
 // option, --catch-up DAYS (0 to 31, default 7): how many days of alarms that
 // fell while it was stopped, or the computer asleep, it announces late; 0
 // turns catching up off. At start it makes sure that it is the only copy
-// running for this user and that the four data files exist, and reads the
-// state its previous run saved; then it runs one cycle at the start of every
-// minute for ever: it reads the configuration and the three alarm lists
-// afresh and starts ruvellomsgbox once for every alarm that is due, saves its
+// running for this user and that the data files exist (the configuration and
+// a list for each kind of alarm, datafiles.h), and reads the state its
+// previous run saved; then it runs one cycle at the start of every minute for
+// ever: it reads the configuration and every alarm list afresh and starts ruvellomsgbox once for every alarm that is due, saves its
 // state when it announced something or the day changed, and waits for the
 // next minute. It never writes a data file. It ends only on a fatal error
 // (status 1, with a message on standard error and in an error box when a

@@ -9,7 +9,7 @@
 // schedulerstate it is given, so a test can run several services side by
 // side and look into each.
 //
-// runcycle reads the configuration and the four alarm lists afresh. It
+// runcycle reads the configuration and every alarm list afresh. It
 // announces simple and weekly alarms in their minute, and every minute passed
 // over since the greatest minute scanned (a slow scan, a suspend, a stop of
 // the service) late, once, in the order of their minutes, within the catch-up
@@ -89,7 +89,7 @@ struct schedulerstate {
     // The configuration message is written once for each faulty content.
     bool configfault;
     uint64_t configfingerprint;
-    // The four lists are read through this one block reader, one after the other.
+    // The lists are read through this one block reader, one after the other.
     datalinereader listreader;
 };
 

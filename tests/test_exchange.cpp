@@ -79,7 +79,15 @@ TEST(Exchange, AnExportReadsBackByteForByteAlsoWithWindowsLineEnds) {
 
     std::string bytes = readwholefile(exported);
     EXPECT_EQ(0u, bytes.find("Ruvello export 2\n"));
-    EXPECT_LT(bytes.find("\n[annual alarms]\n"), bytes.find("\n[weekly alarms]\n07:30 12345 - get up\n"));
+    // The sections in the order of the data files, each list under its own.
+    size_t previous = 0;
+    for (const char* section : {"\n[settings]\n", "\n[simple alarms]\n2027-01-02 03:04 - mail", "\n[monthly alarms]\n05 - rent",
+                                "\n[annual alarms]\n02-31 - no such day", "\n[weekly alarms]\n07:30 12345 - get up\n"}) {
+        size_t at = bytes.find(section);
+        EXPECT_NE(std::string::npos, at) << section;
+        EXPECT_LT(previous, at) << section;
+        previous = at == std::string::npos ? previous : at;
+    }
     std::string crlf;
     for (char c : bytes) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string windows = home.home() + "/windows.txt";
