@@ -66,6 +66,15 @@ std::vector<std::string> makelines(int count, const char* kind, unsigned seed) {
             snprintf(line, sizeof line, "%02d-%02d - %s", month, day, message.c_str());
         } else if (strcmp(kind, "monthly") == 0) {
             snprintf(line, sizeof line, "%02d - %s", day, message.c_str());
+        } else if (strcmp(kind, "weekly") == 0) {
+            // Days of the week as ascending digits: each one chosen or not, at least one.
+            std::string days;
+            for (char digit = '1'; digit <= '7'; digit++) {
+                if (random() % 2 == 0) days += digit;
+            }
+            if (days.empty()) days = "3";
+            snprintf(line, sizeof line, "%02d:%02d %s - %s", (int)(random() % 24), (int)(random() % 60), days.c_str(),
+                     message.c_str());
         } else {
             snprintf(line, sizeof line, "%d-%02d-%02d %02d:%02d - %s", 2027 + (int)(random() % 4), month, day,
                      (int)(random() % 24), (int)(random() % 60), message.c_str());
@@ -84,7 +93,7 @@ void writelist(const std::string& path, const char* description, std::vector<std
     }
 }
 
-// A home folder whose data folder holds the configuration and three lists of count lines.
+// A home folder whose data folder holds the configuration and four lists of count lines.
 std::string makehome(const std::string& root, const char* name, int count) {
     std::string home = root + "/" + name;
     std::string folder = home + "/.fltk/ruvello/config/";
@@ -94,6 +103,7 @@ std::string makehome(const std::string& root, const char* name, int count) {
     writelist(folder + "single_alerts.dat", "data file for simple alarms", makelines(count, "single", 1));
     writelist(folder + "monthly_alerts.dat", "data file for monthly alarms", makelines(count, "monthly", 2));
     writelist(folder + "annual_alerts.dat", "data file for annual alarms", makelines(count, "annual", 3));
+    writelist(folder + "weekly_alerts.dat", "data file for weekly alarms", makelines(count, "weekly", 4));
     return home;
 }
 
@@ -273,6 +283,8 @@ void benchsorting(const std::string& root) {
             writelist(path, "data file for simple alarms", {});
             if (getmonthlyalertfilename(path) != 0) exit(2);
             writelist(path, "data file for monthly alarms", {});
+            if (getweeklyalertfilename(path) != 0) exit(2);
+            writelist(path, "data file for weekly alarms", {});
             annual_browser->clear();
             Fl::flush();
             for (int step = 0; step < 4; step++) {
