@@ -96,7 +96,8 @@ waitlines() {
 # a day, last in the cycle.
 waitsaved() {
     local utc scanned tries=$(($2 * 10))
-    utc=$(date -u -d "$1" '+%F %H:%M') || fail "bad moment $1"
+    utc=$(date -d "$1" +%s) || fail "bad moment $1"
+    utc=$(date -u -d "@$utc" '+%F %H:%M')
     while [ "$tries" -gt 0 ]; do
         scanned=$(sed -n 's/^utc //p' "$statefile" 2>/dev/null)
         if [ -n "$scanned" ] && [[ ! "$scanned" < "$utc" ]] && [ -z "$(pgrep -P "$servicepid")" ] &&
