@@ -9,7 +9,6 @@
 # simple and the weekly line in it, then a weekly line of the weekend in its
 # own minute, and no workday line on that Sunday.
 source "$(dirname "$0")/../service/common.sh" "$1"
-statefile=$XDG_STATE_HOME/ruvello/service.state
 
 # agenda START DAYS: the agenda as the panel's command gives it at START.
 agenda() {
@@ -18,11 +17,13 @@ agenda() {
         fail "--upcoming ended with $?: $(cat "$work/agendaerr")"
 }
 
-# runday START: one short run of the service from START; leaves what it announced in $work/day.
+# runday START: one short run of the service from START, until its first
+# cycle saved the new day's state and its boxes recorded; leaves what it
+# announced in $work/day.
 runday() {
     freshrun
     startservice "$1" 10
-    sleep 2
+    waitsaved "$1" 30
     stopservice
     cut -d'|' -f2- "$log" > "$work/day"
 }
@@ -96,8 +97,7 @@ expected=$(printf '%s\t%s\n' "2024-03-31 03:00" "2024-03-31 02:30 - in the gap" 
 [ "$(cat "$work/agenda")" = "$expected" ] || fail "the skipped minute: $(cat "$work/agenda")"
 freshrun
 startservice "2024-03-31 01:59:30" 10
-waitlines 3 30
-sleep 2
+waitsaved "2024-03-31 03:01" 60
 stopservice
 expectwithin "2024-03-31 02:30 - in the gap" "2024-03-31 03:00:00" "2024-03-31 03:00:59"
 expectwithin "02:30 7 - sundays in the gap" "2024-03-31 03:00:00" "2024-03-31 03:00:59"

@@ -7,9 +7,15 @@
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
 #include <string>
+#include <sys/syscall.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +42,55 @@ void expectoldfilesalone(const scratchhome& home) {
     EXPECT_EQ((std::vector<std::string>{DATAFILENAMES[3], DATAFILENAMES[0], DATAFILENAMES[2], DATAFILENAMES[1],
                                         DATAFILENAMES[4]}),
               folderentries(home.datafolder()));
+}
+
+std::string linktarget(const std::string& link) {
+    char target[PATH_MAX];
+    ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    return length < 0 ? std::string() : std::string(target, (size_t)length);
+}
+
+// A process other than this one that has the file at path open and is
+// asleep in a pause (not in a read, a write or a lock of its own): a writer
+// waiting between its tries for the lock. 0 when there is none.
+pid_t pausingwith(const std::string& path) {
+    DIR* proc = opendir("/proc");
+    if (proc == NULL) return 0;
+    pid_t found = 0;
+    std::string self = std::to_string(getpid());
+    while (struct dirent* entry = readdir(proc)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9' || self == entry->d_name) continue;
+        std::string process = std::string("/proc/") + entry->d_name;
+        DIR* folder = opendir((process + "/fd").c_str());
+        if (folder == NULL) continue;
+        bool holds = false;
+        while (struct dirent* fd = readdir(folder)) {
+            if (fd->d_name[0] != '.' && linktarget(process + "/fd/" + fd->d_name) == path) holds = true;
+        }
+        closedir(folder);
+        // The system call the process is in, by number, first in this file.
+        long call = holds ? strtol(readwholefile(process + "/syscall").c_str(), NULL, 10) : -1;
+        if (call == SYS_clock_nanosleep || call == SYS_nanosleep) {
+            found = (pid_t)atol(entry->d_name);
+            break;
+        }
+    }
+    closedir(proc);
+    return found;
+}
+
+// How many times the process gave up the processor of its own accord: once
+// for each pause between its tries for a lock.
+long pauses(pid_t process) {
+    std::string status = readwholefile("/proc/" + std::to_string(process) + "/status");
+    size_t at = status.find("\nvoluntary_ctxt_switches:");
+    return at == std::string::npos ? -1 : atol(status.c_str() + at + 25);
+}
+
+double now() {
+    struct timespec moment;
+    clock_gettime(CLOCK_MONOTONIC, &moment);
+    return moment.tv_sec + moment.tv_nsec / 1e9;
 }
 
 }  // namespace
@@ -91,12 +146,28 @@ TEST(ImportFaults, AnImportWaitsForTheWriterHoldingTheLock) {
     std::string path = importfile(home, 1);
     datalock lock;
     ASSERT_EQ(0, lockdatafiles(&lock));
+    std::string lockfile = linktarget("/proc/self/fd/" + std::to_string((int)lock.held));
     runresult run;
-    std::thread importer([&] { run = runprogram({config(), "--import", path}, {"DISPLAY="}, 60); });
-    usleep(700000);
+    std::atomic<bool> finished(false);
+    std::thread importer([&] {
+        run = runprogram({config(), "--import", path}, {"DISPLAY="}, 60);
+        finished = true;
+    });
+    // The import is seen waiting, its lock file open between two tries (it
+    // gives up after DATALOCKWAITMS); after twenty more of its pauses, which
+    // an import that gave up early or went on regardless would not make, it
+    // is seen waiting still, and the files are read.
+    double deadline = now() + 30;
+    pid_t waiter = 0;
+    while (!finished && (waiter = pausingwith(lockfile)) == 0 && now() < deadline) usleep(2000);
+    long first = waiter != 0 ? pauses(waiter) : -1;
+    while (!finished && first >= 0 && pauses(waiter) < first + 20 && now() < deadline) usleep(2000);
+    while (!finished && pausingwith(lockfile) != waiter && now() < deadline) usleep(2000);
+    bool waiting = !finished && waiter != 0 && pausingwith(lockfile) == waiter;
     std::string during = readwholefile(home.datafolder() + "annual_alerts.dat");
     unlockdatafiles(&lock);
     importer.join();
+    EXPECT_TRUE(waiting) << "the import was not seen waiting for the lock: " << run.err;
     EXPECT_EQ(HANDMADEFILES[3], during);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_NE(std::string::npos, readwholefile(home.datafolder() + "annual_alerts.dat").find("03-03 - new annual"));

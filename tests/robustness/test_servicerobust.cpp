@@ -11,6 +11,8 @@
 #include "robustsupport.h"
 #include "behaviourmodel.h"
 #include "scheduler.h"
+#include "statefile.h"
+#include "statefolder.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <set>
@@ -124,17 +127,52 @@ pid_t startservice(const servicecopy& copy, const std::string& errfile) {
     return child;
 }
 
-// Waits until count announcements are recorded (and a second longer, to see
-// that no more come), or the service ends, or seconds pass. True when it still runs.
-bool waitforannouncements(pid_t service, const std::string& log, size_t count, double seconds, int* status) {
+// Whether a process that parent started still runs (the service's message
+// boxes: the service ignores SIGCHLD, so an ended one leaves no zombie).
+bool haschildren(pid_t parent) {
+    DIR* proc = opendir("/proc");
+    if (proc == NULL) return false;
+    bool found = false;
+    while (struct dirent* entry = readdir(proc)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+        std::string stat = readwholefile(std::string("/proc/") + entry->d_name + "/stat");
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+        size_t close = stat.rfind(')');
+        char state;
+        int ppid;
+        if (close != std::string::npos && sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 &&
+            ppid == parent) {
+            found = true;
+            break;
+        }
+    }
+    closedir(proc);
+    return found;
+}
+
+std::string statefilepath() {
+    char path[PATHBUFSIZE];
+    EXPECT_EQ(0, getstatefilename(path, STATEFILENAME));
+    return path;
+}
+
+// How a wait for the service's cycle ended.
+enum cycleoutcome { CYCLESAVED, SERVICEENDED, NOSAVE };
+
+// Waits until the service saved its state anew (the file no longer holds
+// before) and no message box it started still runs, or until it ends or
+// seconds pass. The save is the last thing of a cycle that announced
+// something or began a day, so after it all the cycle announced is recorded.
+cycleoutcome waitforsave(pid_t service, const std::string& before, double seconds, int* status) {
+    std::string path = statefilepath();
     double deadline = now() + seconds;
     while (now() < deadline) {
-        if (waitpid(service, status, WNOHANG) == service) return false;
-        if (announcements(log).size() >= count) break;
+        if (waitpid(service, status, WNOHANG) == service) return SERVICEENDED;
+        std::string saved = readwholefile(path);
+        if (!saved.empty() && saved != before && !haschildren(service)) return CYCLESAVED;
         usleep(50000);
     }
-    usleep(1000000);
-    return waitpid(service, status, WNOHANG) == 0;
+    return waitpid(service, status, WNOHANG) == service ? SERVICEENDED : NOSAVE;
 }
 
 void stopservice(pid_t service) {
@@ -262,12 +300,21 @@ TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
         (i % 2 == 0 || line[2] == ' ' ? monthly : annual) += line + "\n";
         lines.push_back(line);
     }
-    // And a simple alarm in the current minute with the longest message it
-    // can hold, 492 bytes of all of the above; started early enough in the
-    // minute that the service's first cycle is still in it.
-    while (time(NULL) % 60 >= 45) usleep(200000);
+    // A first run with empty lists saves the minute of its first cycle;
+    // the second run catches up from there. So the simple alarm of a later
+    // minute comes whenever the second run starts, as do the lines of the day.
+    pid_t running = startservice(service, home.home() + "/service.err");
+    int status = 0;
+    ASSERT_EQ(CYCLESAVED, waitforsave(running, "", 60, &status)) << readwholefile(home.home() + "/service.err");
+    stopservice(running);
+    std::string firstrun = readwholefile(statefilepath());
+    size_t scanned = firstrun.find("\nscanned ");
+    ASSERT_NE(std::string::npos, scanned) << firstrun;
+    std::string firstminute = firstrun.substr(scanned + 9, 16);
+    // And a simple alarm in the current minute, once it is past the first
+    // run's, with the longest message it can hold, 492 bytes of all of the above.
     char stamp[STAMPBUFSIZE];
-    gettimestamp(stamp);
+    for (gettimestamp(stamp); std::string(stamp) <= firstminute; gettimestamp(stamp)) usleep(200000);
     std::string longest;
     while (longest.size() < 492) longest += messages[longest.size() % 11];
     longest.resize(492);
@@ -278,12 +325,11 @@ TEST(HostileText, ReachesTheMessageBoxAsItsOneArgumentUnchangedButQuotes) {
     ASSERT_TRUE(writewholefile(folder + "monthly_alerts.dat", monthly));
     ASSERT_TRUE(writewholefile(folder + "annual_alerts.dat", annual));
     ASSERT_TRUE(writewholefile(folder + "single_alerts.dat", simple + "\n"));
-    pid_t running = startservice(service, home.home() + "/service.err");
-    int status = 0;
-    bool alive = waitforannouncements(running, service.log, lines.size(), 60, &status);
+    running = startservice(service, home.home() + "/service.err");
+    cycleoutcome outcome = waitforsave(running, firstrun, 60, &status);
     stopservice(running);
     if (!(today() == date)) GTEST_SKIP() << "the date changed during the test";
-    EXPECT_TRUE(alive) << readwholefile(home.home() + "/service.err");
+    EXPECT_EQ(CYCLESAVED, outcome) << readwholefile(home.home() + "/service.err");
     std::vector<std::string> got = announcements(service.log);
     std::vector<std::string> expected;
     for (std::string line : lines) {
@@ -352,10 +398,11 @@ TEST(BadFiles, TheServiceReadsAnyBytesAsDataLinesOrStopsWithItsFileError) {
     ASSERT_FALSE(expected.empty());
     pid_t running = startservice(service, home.home() + "/service.err");
     int status = 0;
-    bool alive = waitforannouncements(running, service.log, expected.size(), 120, &status);
+    cycleoutcome outcome = waitforsave(running, "", 120, &status);
     stopservice(running);
     if (!(today() == date)) GTEST_SKIP() << "the date changed during the test";
-    EXPECT_TRUE(alive) << "the service stopped: " << readwholefile(home.home() + "/service.err");
+    EXPECT_EQ(CYCLESAVED, outcome) << "the service stopped or saved nothing: "
+                                   << readwholefile(home.home() + "/service.err");
     std::vector<std::string> got = announcements(service.log);
     for (std::string& line : expected) {
         for (char& c : line) {

@@ -11,8 +11,7 @@ source "$(dirname "$0")/common.sh" "$1"
 writefile single_alerts.dat "2024-03-31 01:59 - before the gap" "2024-03-31 02:30 - in the gap" \
     "2024-03-31 03:00 - after the gap" "2024-03-31 03:01 - one past"
 startservice "2024-03-31 01:58:30 CET" 10
-waitlines 4 40
-sleep 1
+waitsaved "2024-03-31 03:01" 40
 stopservice
 for line in "2024-03-31 01:59 - before the gap" "2024-03-31 02:30 - in the gap" "2024-03-31 03:00 - after the gap" \
     "2024-03-31 03:01 - one past"; do
@@ -27,8 +26,7 @@ freshrun
 writefile single_alerts.dat "2024-10-27 02:56 - in the hour shown twice" "2024-10-27 03:00 - after the change"
 writefile monthly_alerts.dat "27 - monthly"
 startservice "2024-10-27 00:55:30 UTC" 180
-waitlines 3 60
-sleep 1
+waitsaved "2024-10-27 03:00 CET" 60
 stopservice
 expectcount 1 "2024-10-27 02:56 - in the hour shown twice"
 expectcount 1 "2024-10-27 03:00 - after the change"

@@ -24,6 +24,7 @@ mkdir -p "$data"
 cp "$bin/ruvelloservice" "$work/bin/"
 log=$work/announced.log
 : > "$log"
+statefile=$XDG_STATE_HOME/ruvello/service.state
 # The recorder writes the uptime (a clock no fake time reaches) and its argument.
 cat > "$work/bin/ruvellomsgbox" <<RECORDER
 #!/bin/bash
@@ -85,6 +86,28 @@ waitlines() {
         sleep 0.1
         tries=$((tries - 1))
     done
+}
+
+# waitsaved MOMENT SECONDS [LINE]: waits until the running service has saved
+# its state with MOMENT's minute (any form date -d takes) or a later one as
+# the greatest it scanned, holding LINE too when given, and no message box it
+# started still runs: all that its cycles up to that save announced is in the
+# log then. The service saves after a cycle that announced something or began
+# a day, last in the cycle.
+waitsaved() {
+    local utc scanned tries=$(($2 * 10))
+    utc=$(date -d "$1" +%s) || fail "bad moment $1"
+    utc=$(date -u -d "@$utc" '+%F %H:%M')
+    while [ "$tries" -gt 0 ]; do
+        scanned=$(sed -n 's/^utc //p' "$statefile" 2>/dev/null)
+        if [ -n "$scanned" ] && [[ ! "$scanned" < "$utc" ]] && [ -z "$(pgrep -P "$servicepid")" ] &&
+            { [ -z "${3:-}" ] || grep -qxF -- "$3" "$statefile"; }; then
+            return 0
+        fi
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    fail "no state saved for $1 (UTC $utc) ${3:+with \"$3\" }within $2 s; the state file: $(cat "$statefile" 2>/dev/null)"
 }
 
 # announcements: each announcement as "YYYY-MM-DD HH:MM:SS|line", the moment

@@ -13,7 +13,8 @@ writefile config.dat 7 3
 
 # A list deleted while the service runs ends it in the next cycle, naming the file.
 startservice "2026-05-16 10:00:30" 60
-sleep 1
+# Once the first cycle read the lists (and saved the new day's state).
+waitsaved "2026-05-16 10:00" 30
 rm "$data/monthly_alerts.dat"
 waitexit 20
 expecterror "FATAL ERROR\nCannot create, read or write the following file\n   \"$data/monthly_alerts.dat\""

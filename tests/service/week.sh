@@ -14,8 +14,7 @@ for offset in 0 1 2 3 4 5 6; do
     day=$(date -d "2026-12-07 + $offset day" +%F)
     freshrun
     startservice "$day 07:29:40" 10
-    waitlines 1 10
-    sleep 1
+    waitsaved "$day 07:30" 30
     stopservice
     if [ "$offset" -lt 5 ]; then
         expected="07:30 12345 - get up"
@@ -30,8 +29,7 @@ done
 # minutes passed, and the line comes once.
 freshrun
 startservice "2026-12-16 12:00:30" 10
-waitlines 1 10
-sleep 1.5
+waitsaved "2026-12-16 12:00" 30
 stopservice
 [ "$(cut -d'|' -f2- "$log")" = "07:30 12345 - get up" ] || fail "after the gap: $(cut -d'|' -f2- "$log")"
 echo "week: passed"
