@@ -24,7 +24,11 @@ writefile monthly_alerts.dat "${lines[@]}"
 servicepid=$!
 waitlines 100 60
 [ "$(wc -l < "$log")" -eq 100 ] || fail "expected 100 announcements"
-sleep 1
+# Once no box runs any more, each has ended: one the service did not reap
+# stays behind as a zombie.
+livechildren() { ps -o stat= --ppid "$servicepid" | grep -vc '^Z'; }
+for _ in $(seq 600); do [ "$(livechildren)" -eq 0 ] && break; sleep 0.1; done
+[ "$(livechildren)" -eq 0 ] || fail "the message boxes did not end within 60 seconds"
 zombies=$(ps -o stat= --ppid "$servicepid" | grep -c '^Z')
 [ "$zombies" -eq 0 ] || fail "$zombies zombie processes left behind"
 # Signal 32 belongs to the C library and is left out of the comparison.
@@ -37,7 +41,9 @@ second=$?
 [ "$second" -eq 0 ] || fail "the second copy ended with status $second"
 [ "$(cat "$work/err2")" == "Ruvello service is already running." ] || fail "second copy said: $(cat "$work/err2")"
 [ ! -s "$work/out2" ] || fail "second copy wrote: $(cat "$work/out2")"
-sleep 1
+# A box of the second copy would run as no child of the first: once no
+# recorder runs, all it could have announced is in the log.
+for _ in $(seq 600); do pgrep -f "$work/bin/ruvellomsgbox" >/dev/null || break; sleep 0.1; done
 [ "$(wc -l < "$log")" -eq 100 ] || fail "the second copy announced"
 stopservice
 
