@@ -104,13 +104,6 @@ void composefatalerror(char* text, int size, const char* path) {
 
 }  // namespace
 
-void printfilefatalerror(const char* path) {
-    char text[FATALBUFSIZE];
-    composefatalerror(text, sizeof text, path);
-    fputs(text, stderr);
-    fflush(stderr);
-}
-
 void displayfilefatalerrorandexit(const char* path) {
     char text[FATALBUFSIZE];
     composefatalerror(text, sizeof text, path);

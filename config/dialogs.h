@@ -31,8 +31,8 @@ void showalert(const char* text);                 // fl_alert with text
 int askchoice(const char* question, const char* button0, const char* button1, const char* button2);  // fl_choice: the button pressed
 void showproductmessage(const char* text);        // fl_message("%s - %s", "Ruvello", text)
 // The fatal file error: the message on standard error and, when a display can
-// be opened, in a dialog; then the program ends with status 1.
+// be opened, in a dialog; then the program ends with status 1 (the command
+// line's own, without a dialog, is printfilefatalerror, commandline.h).
 [[noreturn]] void displayfilefatalerrorandexit(const char* path);
-void printfilefatalerror(const char* path);  // the same text on standard error alone, for the command line
 
 #endif

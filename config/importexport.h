@@ -6,21 +6,13 @@
 // it whole, asks whether to replace the data or add the file's alarms, and
 // then shows the new data. The file format and the all-or-nothing import are
 // the store's (exchange.h).
-//
-// main first hands its arguments to runcommandline: for "--export FILE",
-// "--import FILE", "--import FILE --merge" and "--help" it does the work
-// without a window, with its messages on standard error (the help on standard
-// output), and gives the exit status; for anything else it gives NOTACOMMAND
-// and the panel opens as before.
+// The command-line forms of both are commandline.h's.
 #ifndef RUVELLO_IMPORTEXPORT_H
 #define RUVELLO_IMPORTEXPORT_H
 
 class Fl_Widget;
 
-const int NOTACOMMAND = -1;
-
 void cb_export(Fl_Widget* widget, void* data);  // asks for a file and exports to it
 void cb_import(Fl_Widget* widget, void* data);  // asks for a file, checks it, asks how, imports it
-int runcommandline(int argc, char** argv);      // an exit status, or NOTACOMMAND
 
 #endif

@@ -5,7 +5,7 @@
 #include "calendar.h"
 #include "configfile.h"
 #include "datafiles.h"
-#include "dialogs.h"
+#include "commandline.h"
 #include "duerules.h"
 #include "exchange.h"
 #include "lineset.h"

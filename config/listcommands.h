@@ -2,7 +2,7 @@
 // without a window, for scripts and terminals: what is coming up, the lists
 // as they stand, and one alarm added or removed.
 //
-// runcommandline (importexport.h) hands these over:
+// runcommandline (commandline.h) hands these over:
 //   ruvelloconfig --upcoming [DAYS]   commandupcoming: what the service announces from now on, day by day
 //   ruvelloconfig --list              commandlist: every alarm, under the export's section headings
 //   ruvelloconfig --add "LINE"        commandadd: LINE appended to the list its layout names

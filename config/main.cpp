@@ -16,10 +16,10 @@
 //
 // "--export FILE", "--import FILE [--merge]", "--upcoming [DAYS]", "--list",
 // "--add LINE", "--remove LINE" and "--help" do their work without a window
-// and end (importexport.h, listcommands.h); any other arguments only choose
+// and end (commandline.h); any other arguments only choose
 // the panel's look.
+#include "commandline.h"
 #include "desktop.h"
-#include "importexport.h"
 #include "programs.h"
 #include "settings.h"
 #include "window.h"

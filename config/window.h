@@ -1,7 +1,7 @@
 // The configurator's window: its look, its five tabs with every widget on
 // them, and the presetting of the date and time fields.
 //
-// main calls, in this order: runcommandline (importexport.h; --export and
+// main calls, in this order: runcommandline (commandline.h; --export and
 // --import end there), usearialmetrics (desktop.h), chooselook (scheme and
 // dialog font), then anothercopyisopen (a second copy stops there),
 // buildwindow, show(1, argv) on the window it gives, initfields, initfiles and

@@ -1,0 +1,21 @@
+// The configuration panel's command-line forms alone: built from the same
+// command code as ruvelloconfig.exe (config/commandline.h) and started the
+// same way, but without the panel, which needs the toolkit's library for
+// Windows; so they run under Wine, where that library is missing
+// (exchange.sh). Without a command form it ends with status 2.
+#include "commandline.h"
+#include "programs.h"
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    ignorefilesizesignal();
+    char** arguments = NULL;
+    int count = utf8arguments(argc, argv, &arguments);
+    if (count >= 2 && strncmp(arguments[1], "--", 2) == 0) useparentconsole();
+    int status = runcommandline(count, arguments);
+    if (status != NOTACOMMAND) return status;
+    fputs("ruvelloconfigcommands: give one of ruvelloconfig's command-line forms\n", stderr);
+    return 2;
+}
