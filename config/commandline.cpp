@@ -2,6 +2,7 @@
 
 #include "alarmkinds.h"
 #include "listcommands.h"
+#include "programs.h"
 
 #include <cstdio>
 #include <cstring>
@@ -139,4 +140,12 @@ int runcommandline(int argc, char** argv) {
     }
     fprintf(stderr, "ruvelloconfig: unknown or incomplete options\n%s", USAGE);
     return 1;
+}
+
+int runprogramarguments(int argc, char** argv) {
+    char** arguments = NULL;
+    int count = utf8arguments(argc, argv, &arguments);
+    // Messages of the command-line forms go to the console the program was started from.
+    if (count >= 2 && strncmp(arguments[1], "--", 2) == 0) useparentconsole();
+    return runcommandline(count, arguments);
 }

@@ -1,7 +1,8 @@
 // The panel's command-line forms, which need no window, and the texts they
 // share with the panel's Export and Import buttons.
 //
-// main first hands its arguments (UTF-8) to runcommandline: for "--export
+// main first hands its arguments to runprogramarguments, which reads them in
+// UTF-8 and gives them to runcommandline: for "--export
 // FILE", "--import FILE", "--import FILE --merge", "--upcoming [DAYS]",
 // "--list", "--add LINE", "--remove LINE" and "--help" it does the work
 // without a window, with its messages on standard error (the help, the agenda
@@ -24,6 +25,10 @@ const int IMPORTMESSAGEBUFSIZE = 3 * PATHBUFSIZE;
 const int COUNTSBUFSIZE = 160;
 
 int runcommandline(int argc, char** argv);  // an exit status, or NOTACOMMAND
+// runcommandline for main's own arguments: read in UTF-8 (programs.h), and
+// for a command-line form with its messages on the console the program was
+// started from.
+int runprogramarguments(int argc, char** argv);
 
 // "3 simple, 1 monthly, 2 annual and 4 weekly alarms" for counts by kind, in text (size bytes).
 void describecounts(char* text, int size, const int* counts);

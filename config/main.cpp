@@ -26,18 +26,12 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>
-#include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv) {
     // A file-size limit must make a write fail, which the writer reports and
     // survives, not kill the program halfway through a save.
     ignorefilesizesignal();
-    char** arguments = NULL;
-    int count = utf8arguments(argc, argv, &arguments);
-    // Messages of the command-line forms go to the console the program was started from.
-    if (count >= 2 && strncmp(arguments[1], "--", 2) == 0) useparentconsole();
-    int status = runcommandline(count, arguments);
+    int status = runprogramarguments(argc, argv);
     if (status != NOTACOMMAND) return status;
     usearialmetrics();
     chooselook(argc);

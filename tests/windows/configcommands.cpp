@@ -7,14 +7,10 @@
 #include "programs.h"
 
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv) {
     ignorefilesizesignal();
-    char** arguments = NULL;
-    int count = utf8arguments(argc, argv, &arguments);
-    if (count >= 2 && strncmp(arguments[1], "--", 2) == 0) useparentconsole();
-    int status = runcommandline(count, arguments);
+    int status = runprogramarguments(argc, argv);
     if (status != NOTACOMMAND) return status;
     fputs("ruvelloconfigcommands: give one of ruvelloconfig's command-line forms\n", stderr);
     return 2;
