@@ -104,10 +104,9 @@ int readweekly(const char* line, localminute* at, int* days) {
 int prefixlength(int written, int size) { return written >= 0 && written < size ? written : -1; }
 
 int simpleprefix(const alarmline* fields, char* text, int size) {
-    const localminute* at = &fields->at;
-    return prefixlength(snprintf(text, (size_t)size, "%04d-%02d-%02d %02d:%02d%s", at->year, at->month, at->day,
-                                 at->hour, at->minute, SEPARATOR),
-                        size);
+    char stamp[STAMPBUFSIZE];
+    formatminute(&fields->at, stamp);
+    return prefixlength(snprintf(text, (size_t)size, "%s%s", stamp, SEPARATOR), size);
 }
 
 int monthlyprefix(const alarmline* fields, char* text, int size) {
@@ -204,15 +203,9 @@ void formatminute(const localminute* minute, char* text) {
 
 namespace {
 
-// Writes message after the prefix of length prefix in line, cut at the
-// longest length that fits a data line, never inside a UTF-8 character, its
-// line breaks made spaces.
-void appendmessage(char* line, int prefix, const char* message) {
-    if (prefix < 0 || prefix >= LINEBUFSIZE) {
-        line[0] = '\0';
-        return;
-    }
-    size_t length = wholecharacters(message, (size_t)(LINEMAX - prefix));
+// Writes length bytes of message after the prefix of length prefix in line,
+// its line breaks made spaces, so a message never brings one into a file.
+void putmessage(char* line, int prefix, const char* message, size_t length) {
     for (size_t i = 0; i < length; i++) {
         char c = message[i];
         line[prefix + i] = (c == '\r' || c == '\n') ? ' ' : c;
@@ -223,20 +216,21 @@ void appendmessage(char* line, int prefix, const char* message) {
 }  // namespace
 
 void composealarmline(int kind, const alarmline* fields, const char* message, char* line) {
-    appendmessage(line, ALARMKINDTABLE[kind].prefix(fields, line, LINEBUFSIZE), message);
+    int prefix = ALARMKINDTABLE[kind].prefix(fields, line, LINEBUFSIZE);
+    if (prefix < 0) {
+        line[0] = '\0';
+        return;
+    }
+    // Cut at the longest length that fits a data line, never inside a UTF-8 character.
+    putmessage(line, prefix, message, wholecharacters(message, (size_t)(LINEMAX - prefix)));
 }
 
 const char* composenewalarm(int kind, const alarmline* fields, const char* message, const char* now, char* line) {
     int prefix = ALARMKINDTABLE[kind].prefix(fields, line, LINEBUFSIZE + 1);
     if (prefix < 0) prefix = 0;
     // A message too long for a data line is kept one byte too long, which is
-    // all the checks need to refuse it; its line breaks become spaces.
-    size_t length = strnlen(message, (size_t)(LINEBUFSIZE - prefix));
-    for (size_t i = 0; i < length; i++) {
-        char c = message[i];
-        line[prefix + i] = (c == '\r' || c == '\n') ? ' ' : c;
-    }
-    line[prefix + length] = '\0';
+    // all the checks need to refuse it.
+    putmessage(line, prefix, message, strnlen(message, (size_t)(LINEBUFSIZE - prefix)));
     return checknewalarm(kind, line, now);
 }
 

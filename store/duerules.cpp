@@ -61,11 +61,14 @@ bool exists(const localminute* wanted) {
     return made != (time_t)-1 && localminuteof(made, &shown) && sameminute(&shown, wanted);
 }
 
-// "YYYY-MM-DD HH:MM" of at in minute (MINUTEBUFSIZE bytes); false when the year has more than four digits.
+// "YYYY-MM-DD HH:MM" of at in minute (MINUTEBUFSIZE bytes), as formatminute
+// writes it; false when the year has more than four digits.
 bool writeminute(const localminute* at, char* minute) {
-    int written = snprintf(minute, (size_t)MINUTEBUFSIZE, "%04d-%02d-%02d %02d:%02d", at->year, at->month, at->day,
-                           at->hour, at->minute);
-    return written == STAMPLEN;
+    char stamp[STAMPBUFSIZE];
+    formatminute(at, stamp);
+    if (strlen(stamp) != (size_t)STAMPLEN) return false;
+    memcpy(minute, stamp, MINUTEBUFSIZE);
+    return true;
 }
 
 }  // namespace

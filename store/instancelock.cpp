@@ -11,40 +11,39 @@ namespace {
 // The name of the data lock: its lock file's in the runtime folder, its mutex's on Windows.
 const char DATALOCKNAME[] = "ruvello-data";
 
-// "<folder>/<name>.lock" in path (PATHBUFSIZE bytes); false when it does not fit.
-bool lockfileinfolder(char* path, const char* folder, const char* separator, const char* name) {
-    int written = snprintf(path, PATHBUFSIZE, "%s%s%s.lock", folder, separator, name);
+// Room for a lock file's name.
+const int LOCKNAMEBUFSIZE = 128;
+
+// The path of a lock's file in path (PATHBUFSIZE bytes): runtimename in the
+// runtime folder, or, without one, the file infolder gives for foldername;
+// empty where a lock is a name alone (locks.h). false when it cannot be formed.
+bool lockfilepath(char* path, const char* runtimename, int (*infolder)(char* path, const char* name),
+                  const char* foldername) {
+    path[0] = '\0';
+    if (!lockneedsfile()) return true;
+    const char* runtime = runtimefolder();
+    if (runtime == NULL) return infolder(path, foldername) == 0;
+    int written = snprintf(path, PATHBUFSIZE, "%s/%s", runtime, runtimename);
     return written >= 0 && written < PATHBUFSIZE;
 }
 
 }  // namespace
 
 int takeinstancelock(const char* name) {
-    char path[PATHBUFSIZE] = "";
-    const char* runtime = runtimefolder();
-    if (!lockneedsfile()) {
-        // The lock is a name alone.
-    } else if (runtime != NULL) {
-        if (!lockfileinfolder(path, runtime, "/", name)) return LOCKFAILED;
-    } else {
-        // Without a runtime folder the lock lies in the data folder, beside the
-        // files it protects; it is never one of the data files.
-        char folder[PATHBUFSIZE];
-        if (getfilename(folder, "") != 0 || !lockfileinfolder(path, folder, "", name)) return LOCKFAILED;
-    }
+    char filename[LOCKNAMEBUFSIZE];
+    int written = snprintf(filename, sizeof filename, "%s.lock", name);
+    if (written < 0 || written >= (int)sizeof filename) return LOCKFAILED;
+    // Without a runtime folder the lock lies in the data folder, beside the
+    // files it protects; it is never one of the data files.
+    char path[PATHBUFSIZE];
+    if (!lockfilepath(path, filename, getfilename, filename)) return LOCKFAILED;
     return holdprocesslock(path, name);
 }
 
 int lockdatafiles(datalock* lock) {
-    char path[PATHBUFSIZE] = "";
-    const char* runtime = runtimefolder();
-    if (!lockneedsfile()) {
-        // The lock is a name alone.
-    } else if (runtime != NULL) {
-        if (!lockfileinfolder(path, runtime, "/", DATALOCKNAME)) path[0] = '\0';
-    } else if (getstatefilename(path, "data.lock") != 0) {
-        path[0] = '\0';
-    }
+    char path[PATHBUFSIZE];
+    // A path that cannot be formed fails the lock below (not on Windows, where it is unused).
+    if (!lockfilepath(path, "ruvello-data.lock", getstatefilename, "data.lock")) path[0] = '\0';
     return waitforlock(path, DATALOCKNAME, DATALOCKWAITMS, lock) == LOCKTAKEN ? 0 : 1;
 }
 
