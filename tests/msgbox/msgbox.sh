@@ -43,6 +43,8 @@ status=$?
 
 # When it is due, at a fake moment: MOMENT|RUVELLO_DUE|LINE|EXPECTED (no
 # second line expected when EXPECTED is empty).
+# faketime fails when an earlier, killed process of its number left its objects.
+bash "$(dirname "$0")/../../scripts/clearfaketime.sh"
 while IFS='|' read -r moment due line expected; do
     if [ -n "$due" ]; then
         TZ=Europe/Berlin RUVELLO_DUE=$due faketime "$moment" "$bin/ruvellomsgbox" "$line" 2> "$work/err"

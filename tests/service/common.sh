@@ -64,6 +64,8 @@ stopservice() {
     kill "$servicepid"
     wait "$servicepid" 2>/dev/null
     servicepid=""
+    # The signal left the fake clock's objects behind; they would fail a later faketime.
+    bash "$(dirname "${BASH_SOURCE[0]}")/../../scripts/clearfaketime.sh"
 }
 
 # waitexit SECONDS: waits for the service to end by itself; sets status.
