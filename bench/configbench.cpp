@@ -16,6 +16,7 @@
 // Usage: configbench [rounds]   (under an X server; DISPLAY must be set)
 #include "alarmlists.h"
 #include "datafiles.h"
+#include "configfile.h"
 #include "fileformats.h"
 #include "settings.h"
 #include "window.h"
@@ -99,7 +100,7 @@ std::string makehome(const std::string& root, const char* name, int count) {
     std::string folder = home + "/.fltk/ruvello/config/";
     std::string command = "mkdir -p '" + folder + "' '" + home + "/run'";
     if (system(command.c_str()) != 0) exit(2);
-    if (writeconfigfile((folder + "config.dat").c_str(), 7, 3) != 0) exit(2);
+    if (writeconfigfile((folder + "config.dat").c_str(), 7, 3, DEFAULTSOUND) != 0) exit(2);
     writelist(folder + "single_alerts.dat", "data file for simple alarms", makelines(count, "single", 1));
     writelist(folder + "monthly_alerts.dat", "data file for monthly alarms", makelines(count, "monthly", 2));
     writelist(folder + "annual_alerts.dat", "data file for annual alarms", makelines(count, "annual", 3));

@@ -2,11 +2,14 @@
 //
 // 1. Start-up until its window is mapped: ruvellomsgbox with an annual line
 //    against a bare toolkit window (this program started with --bare, which
-//    shows an empty window of the same size and nothing else). Both are
-//    fresh processes started the same way, timed from the start of the
-//    process until the X server reports the window mapped, then ended; the
-//    two kinds take turns. Run it on an X server without a window manager,
-//    which would map a frame instead.
+//    shows an empty window of the same size and nothing else), and the box
+//    with its sound on against the box with no sound. All are fresh
+//    processes started the same way, timed from the start of the process
+//    until the X server reports the window mapped, then ended; the kinds
+//    take turns. The sound goes to ALSA's file plugin, a device that needs
+//    no card, and every box with sound finds no other box's sound just
+//    before its own, so it plays. Run it on an X server without a window
+//    manager, which would map a frame instead.
 // 2. A snooze into a simple list of 10,000 lines (reading the list under the
 //    data files' lock, adding the line and writing it back) against the
 //    panel's own save of those 10,000 lines (the writer the panel's save
@@ -18,6 +21,7 @@
 //
 // Usage: msgboxbench [rounds]   (DISPLAY must be set)
 #include "alarmlines.h"
+#include "configfile.h"
 #include "datafiles.h"
 #include "fileformats.h"
 #include "snooze.h"
@@ -91,6 +95,18 @@ double timemapping(Display* display, const char* program, const char* argument) 
     return mapped;
 }
 
+// The box's sound for the next start: on (and not gathered with the last
+// box's, whose record is removed) or off.
+void choosesound(int sound) {
+    char path[PATHBUFSIZE];
+    if (getconfigfilename(path) != 0 || writeconfigfile(path, DEFAULTANNUALADVANCE, DEFAULTMONTHLYADVANCE, sound) != 0) {
+        fprintf(stderr, "the configuration file cannot be written: %s\n", path);
+        exit(2);
+    }
+    std::string record = std::string(getenv("XDG_RUNTIME_DIR")) + "/ruvello-sound";
+    unlink(record.c_str());
+}
+
 std::vector<std::string> makelines() {
     std::vector<std::string> lines;
     for (int i = 0; i < LISTLINES; i++) {
@@ -120,15 +136,22 @@ void startup(const char* self, int rounds) {
     std::string box = folder + "ruvellomsgbox";
     std::vector<double> boxes;
     std::vector<double> bares;
+    std::vector<double> silent;
     for (int round = 0; round < rounds; round++) {
+        choosesound(DEFAULTSOUND);
         boxes.push_back(timemapping(display, box.c_str(), BOXLINE));
         bares.push_back(timemapping(display, self, "--bare"));
+        choosesound(SOUNDNONE);
+        silent.push_back(timemapping(display, box.c_str(), BOXLINE));
     }
     XCloseDisplay(display);
     double boxtime = median(boxes);
     double baretime = median(bares);
+    double silenttime = median(silent);
     printf("start-up until mapped (median of %d): ruvellomsgbox %.1f ms, bare window %.1f ms, ratio %.2f\n", rounds,
            boxtime * 1000, baretime * 1000, boxtime / baretime);
+    printf("start-up until mapped (median of %d): sound on %.1f ms, no sound %.1f ms, ratio %.2f\n", rounds,
+           boxtime * 1000, silenttime * 1000, boxtime / silenttime);
 }
 
 void snoozes(int rounds) {
@@ -176,6 +199,16 @@ int main(int argc, char** argv) {
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
     unsetenv("RUVELLO_DUE");
+    // The sound's device: ALSA's file plugin on the null device, no server.
+    std::string asoundrc = home + "/.asoundrc";
+    FILE* device = fopen(asoundrc.c_str(), "w");
+    if (device == NULL) return 2;
+    fprintf(device, "pcm.!default { type file; slave.pcm \"null\"; file \"%s/sound.raw\"; format \"raw\" }\n",
+            home.c_str());
+    if (fclose(device) != 0) return 2;
+    std::string pulse = home + "/.config/pulse";
+    std::string mkpulse = "mkdir -p '" + pulse + "' && echo 'autospawn = no' > '" + pulse + "/client.conf'";
+    if (system(mkpulse.c_str()) != 0) return 2;
     char self[PATHBUFSIZE];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return 2;

@@ -9,6 +9,7 @@
 #include "window.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Spinner.H>
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +24,7 @@ int readpanelsettings(const char* path, advancevalues* values) {
         if (errno != ENOENT) return 1;
         values->annual = DEFAULTANNUALADVANCE;
         values->monthly = DEFAULTMONTHLYADVANCE;
+        values->sound = DEFAULTSOUND;
         notemissingfile(&panel_disk, DATACONFIG);
         return 0;
     }
@@ -43,6 +45,7 @@ void loadsettings() {
     // Setting a spinner from code runs no callback: loading never writes the file.
     annual_day_adv->value(values.annual);
     monthly_day_adv->value(values.monthly);
+    reminder_sound->value(values.sound);
 }
 
 bool refreshsettings(Fl_Widget* moved) {
@@ -53,6 +56,7 @@ bool refreshsettings(Fl_Widget* moved) {
     if (readpanelsettings(path, &values) != 0) return false;
     if (moved != annual_day_adv) annual_day_adv->value(values.annual);
     if (moved != monthly_day_adv) monthly_day_adv->value(values.monthly);
+    if (moved != reminder_sound) reminder_sound->value(values.sound);
     return true;
 }
 
@@ -68,12 +72,12 @@ void cb_save_settings(Fl_Widget* widget, void*) {
     if (lockdatafiles(&lock) != 0) {
         fprintf(stderr, "Ruvello: the data files could not be locked; saving all the same\n");
     }
-    // The moved spinner keeps its new value; the other one takes the value on
+    // The moved control keeps its new value; the others take the values on
     // disk when the file changed since the panel last read or wrote it.
     refreshsettings(widget);
     int annual = (int)annual_day_adv->value();
     int monthly = (int)monthly_day_adv->value();
-    int failed = writeconfigfile(path, annual, monthly);
+    int failed = writeconfigfile(path, annual, monthly, reminder_sound->value());
     if (failed == 0) notewrittenfile(&panel_disk, DATACONFIG, path);
     unlockdatafiles(&lock);
     if (failed != 0) displayfilefatalerrorandexit(path);

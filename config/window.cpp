@@ -11,6 +11,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Clock.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
@@ -44,6 +45,7 @@ Fl_Spinner* single_hour = NULL;
 Fl_Spinner* single_minute = NULL;
 Fl_Spinner* annual_day_adv = NULL;
 Fl_Spinner* monthly_day_adv = NULL;
+Fl_Choice* reminder_sound = NULL;
 
 namespace {
 
@@ -62,6 +64,10 @@ const char SECONDEXPLANATION[] =
     "about where these files and directories are located - it depends on your OS). If\n"
     "you want to make a backup copy or syncronize different PCs, here you can export\n"
     "and import all the application data.";
+
+// The choices of the reminder's sound, by value (configfile.h).
+const char* const SOUNDITEMS[] = {"no sound", "a sound when a reminder appears",
+                                  "a sound each minute until answered (ten at most)"};
 
 // A label box whose text stands inside it, at its left edge.
 Fl_Box* textbox(int x, int y, int w, int h, const char* label) {
@@ -197,6 +203,12 @@ void buildconfigurationpage(bool plastic) {
     textbox(20, 190, 560, 100, SECONDEXPLANATION);
     button(30, 300, 160, 50, "@+6filesaveas     Export", FL_DARK_BLUE, cb_export);
     button(340, 300, 160, 50, "@+6fileopen     Import", FL_DARK_RED, cb_import);
+    textbox(30, 360, 110, 20, "reminder sound:");
+    reminder_sound = new Fl_Choice(140, 360, 420, 20);
+    // In the order of the values they stand for, so that an item's index is its value.
+    for (const char* item : SOUNDITEMS) reminder_sound->add(item, 0, NULL, NULL, 0);
+    reminder_sound->value(DEFAULTSOUND);
+    reminder_sound->callback(cb_save_settings);
     group->end();
 }
 

@@ -13,6 +13,7 @@
 
 #include "datafiles.h"
 
+class Fl_Choice;
 class Fl_Double_Window;
 class Fl_Hold_Browser;
 class Fl_Input;
@@ -43,6 +44,7 @@ extern Fl_Spinner* single_hour;
 extern Fl_Spinner* single_minute;
 extern Fl_Spinner* annual_day_adv;
 extern Fl_Spinner* monthly_day_adv;
+extern Fl_Choice* reminder_sound;  // its value is the sound's (configfile.h)
 
 // One kind's page as the panel's work on its list needs it: the list, the
 // message field and the create fields. A field the page lacks is NULL; only

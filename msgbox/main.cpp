@@ -2,7 +2,8 @@
 // copy for every alarm it announces, with the alarm line as the only
 // argument and the minute it announces in the environment (whentext.h);
 // this program shows the line's message and when it is due in a window
-// titled "Ruvello" (messagewindow.h) until the user closes it or puts it off.
+// titled "Ruvello" (messagewindow.h) until the user closes it or puts it off,
+// with the sound the user chose (sounding.h).
 // Several copies may be on screen at once. Without exactly one argument it
 // prints its usage and ends with status 2; without a display it writes the
 // line to standard error and the when-text on a line of its own, so that a
@@ -10,6 +11,7 @@
 #include "desktop.h"
 #include "messagewindow.h"
 #include "programs.h"
+#include "sounding.h"
 #include "whentext.h"
 
 #include <FL/Fl.H>
@@ -35,7 +37,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     usearialmetrics();
+    int choice = readsoundchoice();
     Fl_Window* window = buildmessagewindow(line, when);
     showabove(window);
-    return Fl::run();
+    sounding sound;
+    startsounding(&sound, choice);
+    int status = Fl::run();
+    // Answered: a sound still playing stops with the window.
+    stopsounding(&sound);
+    return status;
 }

@@ -66,22 +66,33 @@ int readadvance(const char* line) {
     return isdigit((unsigned char)line[0]) ? readdecimal(line) : 0;
 }
 
+int readsound(const char* line) {
+    // Only a line that begins with a digit holds a value, as for the advance
+    // values; "abc" must not read as 0 and silence every reminder.
+    int value = isdigit((unsigned char)line[0]) ? readdecimal(line) : -1;
+    return value == SOUNDNONE || value == SOUNDONCE || value == SOUNDREPEAT ? value : DEFAULTSOUND;
+}
+
 void readpanelconfig(advancevalues* values, datalinesource next, void* context) {
     // A value the file does not hold is shown as the service's default, so the
     // tab shows what the service announces with.
     values->annual = DEFAULTANNUALADVANCE;
     values->monthly = DEFAULTMONTHLYADVANCE;
+    values->sound = DEFAULTSOUND;
     char line[LINEBUFSIZE];
     if (!next(context, line)) return;
     values->annual = clamp(readadvance(line), ANNUALADVANCEMIN, ANNUALADVANCEMAX);
     if (!next(context, line)) return;
     values->monthly = clamp(readadvance(line), MONTHLYADVANCEMIN, MONTHLYADVANCEMAX);
+    if (!next(context, line)) return;
+    values->sound = readsound(line);
 }
 
 int readserviceconfig(advancevalues* values, datalinesource next, void* context) {
     char line[LINEBUFSIZE];
     values->annual = DEFAULTANNUALADVANCE;
     values->monthly = DEFAULTMONTHLYADVANCE;
+    values->sound = DEFAULTSOUND;
     if (!next(context, line)) return 1;
     int annual = readdecimal(line);
     bool clamped = annual < SERVICEANNUALMIN || annual > SERVICEANNUALMAX;

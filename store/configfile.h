@@ -1,8 +1,11 @@
-// The configuration file "config.dat": its two advance values, their defaults,
-// the limits each program keeps them in, and how each program reads them.
+// The configuration file "config.dat": its two advance values and the
+// reminder's sound, their defaults, the limits each program keeps them in, and
+// how each program reads them.
 //
 // The first data line of the file is the annual advance, the second the
-// monthly advance; further data lines are ignored. A reader is given the data
+// monthly advance, the third the reminder's sound (SOUNDNONE, SOUNDONCE or
+// SOUNDREPEAT); further data lines are ignored. The service reads only the
+// first two; the panel and the message box read the sound too. A reader is given the data
 // lines through a source: filedatalines reads them from an open file (through
 // readonedataline, so check datareadfailed afterwards), listdatalines picks
 // them out of lines already in memory exactly as from a file. The panel reads
@@ -12,11 +15,23 @@
 #define RUVELLO_CONFIGFILE_H
 
 // The two advance values: days after today that the window of an annual and
-// of a monthly alarm reaches.
+// of a monthly alarm reaches; and the reminder's sound, which the service
+// leaves at its default.
 struct advancevalues {
     int annual;
     int monthly;
+    int sound;
 };
+
+// What the reminder window does about sound: nothing; one sound when it
+// appears; or that sound and again each minute while it stays unanswered.
+// A missing line or any other value reads as the default.
+const int SOUNDNONE = 0;
+const int SOUNDONCE = 1;
+const int SOUNDREPEAT = 2;
+const int DEFAULTSOUND = SOUNDONCE;
+// The comment above the sound's line, in the file and in an export.
+const char SOUNDCOMMENTLINE[] = "# reminder sound: 0 none, 1 when a reminder appears, 2 then each minute until answered";
 
 // What both programs use when the file holds no value: the panel shows them,
 // and the service announces with them.
@@ -54,12 +69,14 @@ bool listdatalines(void* list, char* line);   // context: a linelist; a line lon
 
 int readdecimal(const char* text);   // leading blanks, a sign, digits; 0 without digits; at most NUMBERREADCAP either way
 int readadvance(const char* line);   // the line's leading digits as a number, at most NUMBERREADCAP; 0 without them
+int readsound(const char* line);     // the sound a data line chooses; DEFAULTSOUND for any but the three values
 // A number given on a command line: true when text is one to most digits and
 // nothing else (no sign, no blank), whose value value then receives.
 bool readplaindigits(const char* text, int most, int* value);
 
-// The panel's reading: values start at the defaults and each value present is
-// clamped to the spinner's range. Nothing is ever reported.
+// The panel's reading, which the message box shares: values start at the
+// defaults, each advance value present is clamped to the spinner's range and
+// the sound is read with readsound. Nothing is ever reported.
 void readpanelconfig(advancevalues* values, datalinesource next, void* context);
 // The service's reading: values start at the defaults; a missing line keeps
 // the defaults from there on, an annual value outside its range is clamped, a

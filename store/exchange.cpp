@@ -30,6 +30,8 @@ const char FIRSTFORMATLINE[] = "Ruvello export 1";
 // The sections as the reader counts them: the lists by their kind, then the settings.
 const int SECTIONS = ALARMKINDS + 1;
 const int SETTINGS = ALARMKINDS;
+// The settings' data lines: the two advance values and the sound.
+const int SETTINGSLINES = 3;
 // A UTF-8 byte order mark, which some editors put before the first line.
 const char BYTEORDERMARK[] = "\xef\xbb\xbf";
 // Room for a short generated line (a number, a date).
@@ -59,6 +61,7 @@ int readfile(const char* path, textlines* list, bool settings, alarmdata* data) 
         readpanelconfig(&values, filedatalines, file);
         data->annualadvance = values.annual;
         data->monthlyadvance = values.monthly;
+        data->sound = values.sound;
     } else {
         failed = readdatalines(file, list) != 0;
     }
@@ -85,9 +88,12 @@ namespace {
 int composesettings(const alarmdata* data, textlines* out) {
     char annual[SHORTLINEBUFSIZE];
     char monthly[SHORTLINEBUFSIZE];
+    char sound[SHORTLINEBUFSIZE];
     format(annual, sizeof annual, "%d", data->annualadvance);
     format(monthly, sizeof monthly, "%d", data->monthlyadvance);
-    const char* lines[] = {SETTINGSSECTION, "# annual alarms advance", annual, "# monthly alarms advance", monthly};
+    format(sound, sizeof sound, "%d", data->sound);
+    const char* lines[] = {SETTINGSSECTION, "# annual alarms advance", annual, "# monthly alarms advance", monthly,
+                           SOUNDCOMMENTLINE, sound};
     for (const char* line : lines) {
         if (addline(out, line) != 0) return 1;
     }
@@ -206,7 +212,7 @@ int sectionnamed(const char* text) {
 const char* sectiontitle(int section) { return section == SETTINGS ? SETTINGSSECTION : ALARMKINDTABLE[section].section; }
 
 // An export file being read: the line just read, the section it is in (-1
-// before the first), the sections seen, the settings' first two data lines,
+// before the first), the sections seen, the settings' first SETTINGSLINES data lines,
 // and where the alarms and the text of a problem go.
 struct exportreading {
     rawline line;
@@ -214,7 +220,7 @@ struct exportreading {
     int current;
     bool seen[SECTIONS];
     int settingslines;
-    char settings[2][LINEBUFSIZE];
+    char settings[SETTINGSLINES][LINEBUFSIZE];
     alarmdata* data;
     char* reason;
     int reasonsize;
@@ -267,11 +273,11 @@ const char* bodylineproblem(exportreading* reading) {
     const char* text = line->text;
     bool dataline = isdigit((unsigned char)text[0]);
     if (reading->current == SETTINGS) {
-        // Read as the panel reads the configuration file: the first two data
-        // lines count, every other line is a comment.
+        // Read as the panel reads the configuration file: the first
+        // SETTINGSLINES data lines count, every other line is a comment.
         if (!dataline) return NULL;
         const char* problem = datalineproblem(line, reading->reason, reading->reasonsize);
-        if (problem == NULL && reading->settingslines < 2) {
+        if (problem == NULL && reading->settingslines < SETTINGSLINES) {
             // The line is whole here: at most a data line long.
             size_t length = strnlen(text, LINEBUFSIZE - 1);
             char* kept = reading->settings[reading->settingslines++];
@@ -308,14 +314,16 @@ const char* endproblem(exportreading* reading, int* lineno) {
     return NULL;
 }
 
-// The settings' two data lines, read as the panel reads the configuration file's.
+// The settings' data lines, read as the panel reads the configuration file's;
+// an export without the sound's line gives the default sound.
 void takesettings(const exportreading* reading) {
-    const char* lines[2] = {reading->settings[0], reading->settings[1]};
+    const char* lines[SETTINGSLINES] = {reading->settings[0], reading->settings[1], reading->settings[2]};
     linelist given = {lines, reading->settingslines, 0, 0};
     advancevalues values;
     readpanelconfig(&values, listdatalines, &given);
     reading->data->annualadvance = values.annual;
     reading->data->monthlyadvance = values.monthly;
+    reading->data->sound = values.sound;
 }
 
 // Reads the open export file into data. 0, or 1 with what (and at which line,
@@ -426,7 +434,7 @@ int replaceall(const alarmdata* data, savedfile* saved, char* failed) {
         savedfile* file = &saved[done];
         int kind = kindofdatafile(done);
         if (kind == KINDSETTINGS) {
-            result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance);
+            result = writeconfigfile(file->path, data->annualadvance, data->monthlyadvance, data->sound);
         } else {
             textlines* list = (textlines*)&data->lists[kind];
             result = writealertlistfile(file->path, DATAFILETABLE[done].description, textlinesline, list->count, list);
@@ -450,6 +458,7 @@ void initalarmdata(alarmdata* data) {
     memset(data, 0, sizeof *data);
     data->annualadvance = DEFAULTANNUALADVANCE;
     data->monthlyadvance = DEFAULTMONTHLYADVANCE;
+    data->sound = DEFAULTSOUND;
 }
 
 void freealarmdata(alarmdata* data) {
@@ -525,6 +534,7 @@ int importdata(const alarmdata* data, bool merge, importoutcome* outcome) {
     if (result == IMPORTDONE && merge) {
         merged.annualadvance = current.annualadvance;
         merged.monthlyadvance = current.monthlyadvance;
+        merged.sound = current.sound;
         for (int kind = 0; kind < ALARMKINDS && result == IMPORTDONE; kind++) {
             if (mergelists(&current.lists[kind], &data->lists[kind], &merged.lists[kind], &outcome->added[kind]) != 0) {
                 // Out of memory before anything changed: the copy is made, the files are as they were.

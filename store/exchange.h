@@ -38,10 +38,11 @@ extern const char EXPORTFIRSTLINE[];
 struct alarmdata {
     int annualadvance;
     int monthlyadvance;
+    int sound;  // the reminder's sound (configfile.h)
     textlines lists[ALARMKINDS];  // by kind of alarm (datafiles.h)
 };
 
-void initalarmdata(alarmdata* data);             // empty lists, the service's default advance values
+void initalarmdata(alarmdata* data);             // empty lists, the default advance values and sound
 void freealarmdata(alarmdata* data);
 
 // 0: data holds the settings and lists on disk now, read as the panel reads

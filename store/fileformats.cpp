@@ -208,6 +208,9 @@ void writeconfigbody(outfile* out, const void* content) {
     putline(out, "");
     putline(out, "# monthly alarms advance");
     putnumberline(out, values->monthly);
+    putline(out, "");
+    putline(out, SOUNDCOMMENTLINE);
+    putnumberline(out, values->sound);
 }
 
 }  // namespace
@@ -217,8 +220,8 @@ int writealertlistfile(const char* path, const char* description, listlinegetter
     return replacedatafile(path, description, writealertlistbody, &list, REPLACINGDATA);
 }
 
-int writeconfigfile(const char* path, int annualadvance, int monthlyadvance) {
-    advancevalues values = {annualadvance, monthlyadvance};
+int writeconfigfile(const char* path, int annualadvance, int monthlyadvance, int sound) {
+    advancevalues values = {annualadvance, monthlyadvance, sound};
     return replacedatafile(path, DATAFILETABLE[DATACONFIG].description, writeconfigbody, &values, REPLACINGDATA);
 }
 

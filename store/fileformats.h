@@ -23,8 +23,8 @@ typedef const char* (*listlinegetter)(int index, void* context);
 
 // 0: the alert-list file at path now holds the header with description (DATAFILETABLE's), "# alert list" and the count lines.
 int writealertlistfile(const char* path, const char* description, listlinegetter getline, int count, void* context);
-// 0: the configuration file at path now holds the header and the two advance values.
-int writeconfigfile(const char* path, int annualadvance, int monthlyadvance);
+// 0: the configuration file at path now holds the header, the two advance values and the sound (configfile.h).
+int writeconfigfile(const char* path, int annualadvance, int monthlyadvance, int sound);
 // 0: the file at path now holds exactly count lines, each ended by the platform's line end; no header.
 int writetextfile(const char* path, listlinegetter getline, int count, void* context);
 // As writetextfile, but only ever a new file: TEXTFILEEXISTS (and nothing

@@ -6,25 +6,32 @@
 
 #include <cstdio>
 
-namespace {
-
-// The name of the data lock: its lock file's in the runtime folder, its mutex's on Windows.
-const char DATALOCKNAME[] = "ruvello-data";
-
-// Room for a lock file's name.
-const int LOCKNAMEBUFSIZE = 128;
-
-// The path of a lock's file in path (PATHBUFSIZE bytes): runtimename in the
-// runtime folder, or, without one, the file infolder gives for foldername;
-// empty where a lock is a name alone (locks.h). false when it cannot be formed.
-bool lockfilepath(char* path, const char* runtimename, int (*infolder)(char* path, const char* name),
-                  const char* foldername) {
-    path[0] = '\0';
-    if (!lockneedsfile()) return true;
+bool runtimefilepath(char* path, const char* runtimename, int (*infolder)(char* path, const char* name),
+                     const char* foldername) {
     const char* runtime = runtimefolder();
     if (runtime == NULL) return infolder(path, foldername) == 0;
     int written = snprintf(path, PATHBUFSIZE, "%s/%s", runtime, runtimename);
     return written >= 0 && written < PATHBUFSIZE;
+}
+
+namespace {
+
+// The names of the data lock and of the sound log's lock: their lock files'
+// in the runtime folder, their mutexes' on Windows.
+const char DATALOCKNAME[] = "ruvello-data";
+const char SOUNDLOCKNAME[] = "ruvello-sound";
+
+// Room for a lock file's name.
+const int LOCKNAMEBUFSIZE = 128;
+
+// The path of a lock's file in path (PATHBUFSIZE bytes), as runtimefilepath
+// forms it; empty where a lock is a name alone (locks.h). false when it
+// cannot be formed.
+bool lockfilepath(char* path, const char* runtimename, int (*infolder)(char* path, const char* name),
+                  const char* foldername) {
+    path[0] = '\0';
+    if (!lockneedsfile()) return true;
+    return runtimefilepath(path, runtimename, infolder, foldername);
 }
 
 }  // namespace
@@ -48,3 +55,9 @@ int lockdatafiles(datalock* lock) {
 }
 
 void unlockdatafiles(datalock* lock) { releaselock(lock); }
+
+int locksoundlog(datalock* lock) {
+    char path[PATHBUFSIZE];
+    if (!lockfilepath(path, "ruvello-sound.lock", getstatefilename, "sound.lock")) path[0] = '\0';
+    return waitforlock(path, SOUNDLOCKNAME, SOUNDLOCKWAITMS, lock) == LOCKTAKEN ? 0 : 1;
+}

@@ -12,3 +12,8 @@ add_executable(typingwindow msgbox/typingwindow.cpp)
 target_link_libraries(typingwindow PRIVATE fltk_external)
 add_test(NAME msgbox_typing COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/msgbox/typing.sh ${CMAKE_BINARY_DIR}/bin)
 set_tests_properties(msgbox_typing PROPERTIES TIMEOUT 120 LABELS "e2e")
+
+# The sound on ALSA's file plugin, counted, and cut short on a paced pipe.
+# Alone on the display: it answers boxes with keys.
+add_test(NAME msgbox_sound COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/msgbox/sound.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(msgbox_sound PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE LABELS "faketime;e2e")

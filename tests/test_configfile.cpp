@@ -50,5 +50,34 @@ TEST(ConfigFile, LinesInMemoryReadAsTheSameTextFromAFile) {
         readpanelconfig(&fromlist, listdatalines, &list);
         EXPECT_EQ(fromfile.annual, fromlist.annual);
         EXPECT_EQ(fromfile.monthly, fromlist.monthly);
+        EXPECT_EQ(fromfile.sound, fromlist.sound);
+    }
+}
+
+// The sound is the third data line. A file of an older panel has none, and a
+// line of any other value must give a sound, not silence; the service reads
+// the same file and must not take the third line for a fault of its own.
+TEST(ConfigFile, TheSoundIsTheThirdDataLineAndAnyOtherValueGivesTheDefault) {
+    struct {
+        std::vector<const char*> lines;
+        int sound;
+    } cases[] = {
+        {{"7", "3", "0"}, SOUNDNONE},
+        {{"7", "3", "# comment", "", "2\r"}, SOUNDREPEAT},
+        {{"7", "3"}, DEFAULTSOUND},
+        {{"7", "3", "3"}, DEFAULTSOUND},
+        {{"7", "3", "00x"}, SOUNDNONE},
+        {{"7", "3", "-0"}, DEFAULTSOUND},
+        {{"7", "3", "12"}, DEFAULTSOUND},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.lines.back());
+        linelist list = {each.lines.data(), (int)each.lines.size(), 0, 0};
+        advancevalues values;
+        readpanelconfig(&values, listdatalines, &list);
+        EXPECT_EQ(each.sound, values.sound);
+        linelist again = {each.lines.data(), (int)each.lines.size(), 0, 0};
+        EXPECT_EQ(0, readserviceconfig(&values, listdatalines, &again));
+        EXPECT_EQ(3, values.monthly);
     }
 }

@@ -26,7 +26,7 @@ void writedata(const scratchhome& home, int annual, int monthly, const lists& da
     mkdir((home.home() + "/.fltk").c_str(), 0700);
     mkdir((home.home() + "/.fltk/ruvello").c_str(), 0700);
     mkdir(folder.c_str(), 0700);
-    ASSERT_EQ(0, writeconfigfile((folder + "config.dat").c_str(), annual, monthly));
+    ASSERT_EQ(0, writeconfigfile((folder + "config.dat").c_str(), annual, monthly, 1));
     std::vector<std::string> copy[4] = {data.single, data.monthly, data.annual, data.weekly};
     const char* names[4] = {"single_alerts.dat", "monthly_alerts.dat", "annual_alerts.dat", "weekly_alerts.dat"};
     for (int i = 0; i < 4; i++) {
@@ -156,6 +156,8 @@ TEST(Exchange, ABadFileIsRefusedNamingItsLine) {
 // Replace takes the file's settings and lists; merge adds only the alarms a
 // list lacks and keeps the settings. Each import first leaves a copy of the
 // data under a name of its own, and importing that copy undoes the import.
+// The sound is a setting too: kept by the merge, the default after replacing
+// with a file that has none, and back with the undo.
 TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     scratchhome home;
     lists mine;
@@ -164,6 +166,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     mine.weekly = {"08:00 1 - stand-up"};
     writedata(home, 9, 2, mine);
     std::string folder = home.datafolder();
+    ASSERT_EQ(0, writeconfigfile((folder + "config.dat").c_str(), 9, 2, 0));
     // A file of the format before weekly alarms: its weekly list is empty.
 
     std::string path = home.home() + "/theirs.txt";
@@ -179,7 +182,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
               datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(std::vector<std::string>{"12-24 - tree"}, datalines(folder + "annual_alerts.dat"));
     EXPECT_EQ(mine.weekly, datalines(folder + "weekly_alerts.dat"));
-    EXPECT_EQ((std::vector<std::string>{"9", "2"}), datalines(folder + "config.dat"));
+    EXPECT_EQ((std::vector<std::string>{"9", "2", "0"}), datalines(folder + "config.dat"));
     EXPECT_EQ(1, merged.added[KINDSINGLE]);
     EXPECT_EQ(1, merged.added[KINDMONTHLY]);
 
@@ -189,7 +192,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     EXPECT_EQ((std::vector<std::string>{"10 - water", "07 - bins"}), datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(std::vector<std::string>{}, datalines(folder + "annual_alerts.dat"));
     EXPECT_EQ(std::vector<std::string>{}, datalines(folder + "weekly_alerts.dat"));
-    EXPECT_EQ((std::vector<std::string>{"20", "5"}), datalines(folder + "config.dat"));
+    EXPECT_EQ((std::vector<std::string>{"20", "5", "1"}), datalines(folder + "config.dat"));
 
     // Two imports within a second or two: two copies, neither overwritten.
     EXPECT_NE(std::string(merged.backup), std::string(replaced.backup));
@@ -204,7 +207,7 @@ TEST(Exchange, ReplaceAndMergeLeaveACopyThatUndoesThem) {
     EXPECT_EQ(mine.monthly, datalines(folder + "monthly_alerts.dat"));
     EXPECT_EQ(mine.annual, datalines(folder + "annual_alerts.dat"));
     EXPECT_EQ(mine.weekly, datalines(folder + "weekly_alerts.dat"));
-    EXPECT_EQ((std::vector<std::string>{"9", "2"}), datalines(folder + "config.dat"));
+    EXPECT_EQ((std::vector<std::string>{"9", "2", "0"}), datalines(folder + "config.dat"));
 }
 
 // When the copy of the current data cannot be made, nothing changes.

@@ -12,6 +12,7 @@
 #include "window.h"
 
 #include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
 #include <cstdio>
@@ -86,17 +87,18 @@ TEST_F(PanelAndDisk, LinesChangedOutsideAreReloadedAndNeverOverwritten) {
 TEST_F(PanelAndDisk, AMovedSpinnerKeepsTheOtherValueFromDisk) {
     ASSERT_TRUE(writewholefile(datafile("config.dat"), "7\n3\n"));
     initfiles();
-    ASSERT_TRUE(writewholefile(datafile("config.dat"), "# by hand\n12\n5\n"));
+    ASSERT_TRUE(writewholefile(datafile("config.dat"), "# by hand\n12\n5\n2\n"));
     annual_day_adv->child(1)->do_callback();  // the up arrow
-    EXPECT_EQ((std::vector<std::string>{"8", "5"}), datalinesof(readwholefile(datafile("config.dat"))));
+    EXPECT_EQ((std::vector<std::string>{"8", "5", "2"}), datalinesof(readwholefile(datafile("config.dat"))));
     EXPECT_EQ(5, monthly_day_adv->value());
+    EXPECT_EQ(SOUNDREPEAT, reminder_sound->value());
 }
 
 // Export, everything removed by hand, Import replacing all: the lists, the
 // spinners and the files are as before, and the message names the copy made.
 // A cancelled dialog and a bad file change nothing.
 TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
-    ASSERT_TRUE(writewholefile(datafile("config.dat"), "21\n6\n"));
+    ASSERT_TRUE(writewholefile(datafile("config.dat"), "21\n6\n0\n"));
     ASSERT_TRUE(writewholefile(datafile("single_alerts.dat"), "2031-05-06 07:08 - jo@example \"q\"\n"));
     ASSERT_TRUE(writewholefile(datafile("monthly_alerts.dat"), "05 - rent\n"));
     ASSERT_TRUE(writewholefile(datafile("annual_alerts.dat"), "12-24 - tree\n01-15 - car\n"));
@@ -137,7 +139,8 @@ TEST_F(PanelAndDisk, ExportThenImportBringsEverythingBack) {
     EXPECT_EQ(std::vector<std::string>{"2031-05-06 07:08 - jo@example \"q\""}, browserlines(single_browser));
     EXPECT_EQ(21, annual_day_adv->value());
     EXPECT_EQ(6, monthly_day_adv->value());
-    EXPECT_EQ((std::vector<std::string>{"21", "6"}), datalinesof(readwholefile(datafile("config.dat"))));
+    EXPECT_EQ(SOUNDNONE, reminder_sound->value());
+    EXPECT_EQ((std::vector<std::string>{"21", "6", "0"}), datalinesof(readwholefile(datafile("config.dat"))));
     EXPECT_EQ(std::vector<std::string>{"05 - rent"}, datalinesof(readwholefile(datafile("monthly_alerts.dat"))));
     EXPECT_EQ(std::vector<std::string>{"07:30 12345 - get up"},
               datalinesof(readwholefile(datafile("weekly_alerts.dat"))));

@@ -36,16 +36,17 @@ std::string header(const std::string& description, const std::string& written) {
 
 }  // namespace
 
-TEST(Writer, ConfigurationFileHasTwelveLinesWithBothValues) {
+TEST(Writer, ConfigurationFileHoldsBothAdvanceValuesAndTheSound) {
     scratchhome home;
     char path[PATHBUFSIZE];
     ASSERT_EQ(0, getconfigfilename(path));
     char before[STAMPBUFSIZE];
     gettimestamp(before);
-    ASSERT_EQ(0, writeconfigfile(path, 7, 3));
+    ASSERT_EQ(0, writeconfigfile(path, 7, 3, 2));
     std::string written = readwholefile(path);
     EXPECT_EQ(header("Configuration File", written) +
-                  "# annual alarms advance\n7\n\n# monthly alarms advance\n3\n",
+                  "# annual alarms advance\n7\n\n# monthly alarms advance\n3\n\n"
+                  "# reminder sound: 0 none, 1 when a reminder appears, 2 then each minute until answered\n2\n",
               written);
     std::string stamp = written.substr(written.find("time: ") + 6, STAMPLEN);
     char after[STAMPBUFSIZE];
@@ -137,10 +138,10 @@ TEST(Writer, FailuresBeforeTheRenameAreReportedAndChangeNothing) {
     ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
     std::string blocked = folder + "/config.dat";
     ASSERT_EQ(0, mkdir(blocked.c_str(), 0700));
-    EXPECT_EQ(1, writeconfigfile(blocked.c_str(), 7, 3));
+    EXPECT_EQ(1, writeconfigfile(blocked.c_str(), 7, 3, 1));
     EXPECT_EQ(std::vector<std::string>{"config.dat"}, folderentries(folder));
     // The folder itself is missing: not even the temporary file can be made.
-    EXPECT_EQ(1, writeconfigfile((home.home() + "/missing/config.dat").c_str(), 7, 3));
+    EXPECT_EQ(1, writeconfigfile((home.home() + "/missing/config.dat").c_str(), 7, 3, 1));
 }
 
 // A temporary file left by a writer that was killed is reused, not piled up.
@@ -150,7 +151,7 @@ TEST(Writer, ALeftoverTemporaryFileIsReusedAndGone) {
     ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
     std::string path = folder + "/config.dat";
     ASSERT_TRUE(writewholefile(owntemporary(path), std::string(100000, 'z')));
-    ASSERT_EQ(0, writeconfigfile(path.c_str(), 12, 4));
+    ASSERT_EQ(0, writeconfigfile(path.c_str(), 12, 4, 1));
     EXPECT_EQ(std::vector<std::string>{"config.dat"}, folderentries(folder));
     EXPECT_NE(std::string::npos, readwholefile(path).find("\n12\n\n# monthly alarms advance\n4\n"));
 }

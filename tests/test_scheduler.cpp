@@ -206,7 +206,7 @@ TEST(SchedulerConfig, AdvanceValuesFollowTheirLimitsAndTheMessageMarksTheFaultyO
         ASSERT_TRUE(writewholefile(path, c.text));
         FILE* file = fopen(path.c_str(), "r");
         ASSERT_NE(nullptr, file);
-        advancevalues settings = {-5, -5};
+        advancevalues settings = {-5, -5, DEFAULTSOUND};
         testing::internal::CaptureStderr();
         readconfigfile(&settings, file);
         std::string message = testing::internal::GetCapturedStderr();

@@ -7,6 +7,7 @@
 #include "settings.h"
 #include "window.h"
 
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Spinner.H>
 #include <sys/stat.h>
@@ -71,11 +72,19 @@ TEST_F(Settings, EveryChangeOfEitherSpinnerWritesBothValuesAndLoadsBackTheSame) 
     EXPECT_EQ(masktimestamp(readwholefile(datafile("config.dat"))), configfilebytes(1, 8));
     type(annual_day_adv, "50");
     EXPECT_EQ(masktimestamp(readwholefile(datafile("config.dat"))), configfilebytes(30, 8));
+    // The sound's choice is saved at once, each item as its value.
+    for (int sound : {SOUNDREPEAT, SOUNDNONE}) {
+        reminder_sound->value(sound);
+        reminder_sound->do_callback();
+        EXPECT_EQ(masktimestamp(readwholefile(datafile("config.dat"))), configfilebytes(30, 8, sound));
+    }
     annual_day_adv->value(1);
     monthly_day_adv->value(1);
+    reminder_sound->value(SOUNDONCE);
     loadsettings();
     EXPECT_EQ(annual_day_adv->value(), 30);
     EXPECT_EQ(monthly_day_adv->value(), 8);
+    EXPECT_EQ(reminder_sound->value(), SOUNDNONE);
 }
 
 TEST_F(Settings, ConfigurationThatCannotBeWrittenEndsTheProgramAtTheFirstChange) {

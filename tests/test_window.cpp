@@ -13,6 +13,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
 #include <FL/Fl_Clock.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Hold_Browser.H>
@@ -57,6 +58,7 @@ const Fl_Color FG = FL_FOREGROUND_COLOR;
 #define BUTTON(x, y, w, h, l, c, cb) {typeid(Fl_Button), x, y, w, h, l, ANY, c, cb, ANY, 0, 0}
 #define TEXT(x, y, w, h, l) {typeid(Fl_Box), x, y, w, h, l, INLEFT, FG, NULL, ANY, 0, 0}
 #define FRAME(x, y, w, h) {typeid(Fl_Box), x, y, w, h, NULL, ANY, FG, NULL, FL_ENGRAVED_FRAME, 0, 0}
+#define CHOICE(x, y, w, h, cb) {typeid(Fl_Choice), x, y, w, h, NULL, ANY, FG, cb, ANY, 0, 0}
 #define INPUT(x, y, w, h) {typeid(Fl_Input), x, y, w, h, NULL, FL_ALIGN_LEFT, FG, NULL, ANY, 0, 0}
 #define SPIN(x, y, w, h, lo, hi, cb) {typeid(Fl_Spinner), x, y, w, h, NULL, ANY, FG, cb, ANY, lo, hi}
 #define LISTBUTTONS(list)                                                   \
@@ -117,7 +119,8 @@ std::vector<widgetrow> configurationpage() {
                  "you want to make a backup copy or syncronize different PCs, here you can export\n"
                  "and import all the application data."),
             BUTTON(30, 300, 160, 50, "@+6filesaveas     Export", FL_DARK_BLUE, cb_export),
-            BUTTON(340, 300, 160, 50, "@+6fileopen     Import", FL_DARK_RED, cb_import)};
+            BUTTON(340, 300, 160, 50, "@+6fileopen     Import", FL_DARK_RED, cb_import),
+            TEXT(30, 360, 110, 20, "reminder sound:"), CHOICE(140, 360, 420, 20, cb_save_settings)};
 }
 
 void expectpage(Fl_Group* page, const std::vector<widgetrow>& rows) {
@@ -327,13 +330,24 @@ TEST_F(ConfigWindow, SecondProgramEndsWithStatusZeroWhileTheFirstRunsOn) {
 // With the fonts the window's geometry was drawn for, every line of every
 // text box ends before the widget to its right on the same row, and within
 // the page: nothing is cut ("Here you can", "for monthly alerts:").
-TEST_F(ConfigWindow, EveryTextEndsBeforeTheWidgetToItsRight) {
+TEST_F(ConfigWindow, EveryTextEndsBeforeTheWidgetToItsRightAndEveryItemFitsItsChoice) {
     if (!usearialmetrics()) GTEST_SKIP() << "Liberation Sans is not installed";
     Fl_Tabs* tabs = (Fl_Tabs*)window->child(0);
     for (int p = 0; p < tabs->children(); p++) {
         Fl_Group* page = (Fl_Group*)tabs->child(p);
         for (int i = 0; i < page->children(); i++) {
             Fl_Widget* box = page->child(i);
+            if (typeid(*box) == typeid(Fl_Choice)) {
+                // Each item fits the choice left of its arrow (at most 20 pixels
+                // wide), with the few pixels the item's drawing keeps free.
+                Fl_Choice* choice = (Fl_Choice*)box;
+                fl_font(choice->textfont(), choice->textsize());
+                int room = choice->w() - 2 * Fl::box_dx(choice->box()) - 20 - 6;
+                for (int item = 0; item < choice->size() - 1; item++) {
+                    EXPECT_LE((int)fl_width(choice->menu()[item].label()), room) << choice->menu()[item].label();
+                }
+                continue;
+            }
             if (typeid(*box) != typeid(Fl_Box) || box->label() == NULL) continue;
             fl_font(box->labelfont(), box->labelsize());
             int widest = 0;

@@ -78,9 +78,11 @@ std::string listfilebytes(const std::string& description, const std::vector<std:
     return bytes;
 }
 
-std::string configfilebytes(int annual, int monthly) {
+std::string configfilebytes(int annual, int monthly, int sound) {
     return header("Configuration File") + "# annual alarms advance\n" + std::to_string(annual) +
-           "\n\n# monthly alarms advance\n" + std::to_string(monthly) + "\n";
+           "\n\n# monthly alarms advance\n" + std::to_string(monthly) +
+           "\n\n# reminder sound: 0 none, 1 when a reminder appears, 2 then each minute until answered\n" +
+           std::to_string(sound) + "\n";
 }
 
 std::string regexquote(const std::string& text) {

@@ -36,7 +36,7 @@ std::vector<std::string> browserlines(Fl_Browser* browser);  // the lines as the
 std::string masktimestamp(const std::string& bytes);         // line 5's time replaced by "<time>"
 // The bytes of an alert-list file with description and lines, its time masked.
 std::string listfilebytes(const std::string& description, const std::vector<std::string>& lines);
-std::string configfilebytes(int annual, int monthly);         // likewise, for the configuration file
+std::string configfilebytes(int annual, int monthly, int sound = 1);         // likewise, for the configuration file
 std::string regexquote(const std::string& text);              // text as a death-test pattern matching it literally
 // Installs an answerer that also prints each dialog to standard error, for death tests.
 void answerdialogsonstderr();

@@ -216,7 +216,8 @@ expectlist annual_alerts.dat "data file for annual alarms" "12-24 - Buy the tree
 expectlist monthly_alerts.dat "data file for monthly alarms" "05 - Pay the rent"
 expectlist single_alerts.dat "data file for simple alarms" "$year-12-24 18:05 - Call grandma"
 expectlist weekly_alerts.dat "data file for weekly alarms" "21:00 1234567 - Pills" "10:00 67 - Long run"
-{ header "Configuration File"; printf '# annual alarms advance\n8\n\n# monthly alarms advance\n3\n'; } >"$work/expected"
+{ header "Configuration File"; printf '# annual alarms advance\n8\n\n# monthly alarms advance\n3\n\n'
+  printf '# reminder sound: 0 none, 1 when a reminder appears, 2 then each minute until answered\n1\n'; } >"$work/expected"
 compare config.dat
 
 # Export, alarms removed from every list, Import replacing all: the five files come back

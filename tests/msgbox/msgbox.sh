@@ -16,15 +16,12 @@ set -u
 bin=$1
 work=$(mktemp -d /tmp/ruvello-msgbox-e2e-XXXXXX)
 export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME/.config/pulse" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+# No sound server is started for the box: no device at all.
+echo 'autospawn = no' > "$HOME/.config/pulse/client.conf"
+# fail, the boxes' ends, and findwindow, waitgone, pressuntilgone.
+source "$(dirname "$0")/boxes.sh"
 display=${DISPLAY:-}
 unset DISPLAY
 
@@ -71,40 +68,6 @@ CASES
 export DISPLAY=$display
 root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 
-# findwindow PID: the window of that process titled Ruvello.
-findwindow() {
-    local window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --all --pid "$1" --name '^Ruvello$' 2>/dev/null | head -n1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    echo "$window"
-}
-
-# waitgone PID: the process ended within 30 s; sets status.
-waitgone() {
-    for _ in $(seq 300); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$1" 2>/dev/null && fail "the message box did not close"
-    wait "$1"
-    status=$?
-}
-
-# pressuntilgone PID KEY: presses KEY (the box must have the focus) until the
-# box ends, for at most 30 s, as the box hears no key before its input guard
-# has passed; sets status.
-pressuntilgone() {
-    for _ in $(seq 150); do
-        kill -0 "$1" 2>/dev/null || break
-        xdotool key "$2"
-        sleep 0.2
-    done
-    waitgone "$1"
-}
-
 # noticed WINDOW: waits up to 30 s until the box has cleared its urgency
 # hint, which it does when it takes the focus; fails at once when the window
 # is gone.
@@ -134,7 +97,7 @@ handled() {
     noticed "$1"
 }
 
-"$bin/ruvellomsgbox" "$line" &
+"$bin/ruvellomsgbox" "$line" 2> "$work/first.err" &
 first=$!
 pids+=("$first")
 firstwindow=$(findwindow "$first")
@@ -167,6 +130,7 @@ xdotool key Return
 handled "$firstwindow" || fail "Enter closed the box at once"
 pressuntilgone "$first" Return
 [ "$status" -eq 0 ] || fail "status $status after Enter, expected 0"
+[ -s "$work/first.err" ] && fail "the box wrote without a sound device: $(cat "$work/first.err")"
 xdotool windowfocus --sync "$secondwindow" 2>/dev/null && noticed "$secondwindow" ||
     fail "closing one box closed the other"
 pressuntilgone "$second" Escape
@@ -178,7 +142,7 @@ data=$HOME/.fltk/ruvello/config
 mkdir -p "$data"
 list=$data/single_alerts.dat
 printf '# alert list\n2027-01-01 00:00 - new year\n#a comment\n2026-06-01 10:00 - hand-made *line* \n' > "$list"
-"$bin/ruvellomsgbox" '2026-12-09 14:30 - call *Jo* @ home' &
+"$bin/ruvellomsgbox" '2026-12-09 14:30 - call *Jo* @ home' 2> "$work/snooze.err" &
 box=$!
 pids+=("$box")
 window=$(findwindow "$box")
@@ -190,6 +154,7 @@ before=$(date -d '+10 minutes' '+%Y-%m-%d %H:%M')
 pressuntilgone "$box" alt+s
 after=$(date -d '+10 minutes' '+%Y-%m-%d %H:%M')
 [ "$status" -eq 0 ] || fail "status $status after Alt+S, expected 0"
+[ -s "$work/snooze.err" ] && fail "the box wrote as it snoozed: $(cat "$work/snooze.err")"
 grep '^[0-9]' "$list" > "$work/lines"
 head -n 2 "$work/lines" > "$work/kept"
 printf '2027-01-01 00:00 - new year\n2026-06-01 10:00 - hand-made *line* \n' | cmp -s - "$work/kept" || \

@@ -68,14 +68,15 @@ bool configcomplete(const std::string& bytes) {
     size_t at = strlen(header) + 16;
     int annual = 0;
     int monthly = 0;
+    int sound = -1;
+    const char sounds[] = "# reminder sound: 0 none, 1 when a reminder appears, 2 then each minute until answered";
     // The scan is loose about blank space; the rebuilt text below is not.
-    if (sscanf(bytes.c_str() + at, "\n\n\n# annual alarms advance\n%d\n\n# monthly alarms advance\n%d", &annual,
-               &monthly) != 2) {
-        return false;
-    }
+    std::string pattern = "\n\n\n# annual alarms advance\n%d\n\n# monthly alarms advance\n%d\n\n" + std::string(sounds) + "\n%d";
+    if (sscanf(bytes.c_str() + at, pattern.c_str(), &annual, &monthly, &sound) != 3) return false;
     std::string rebuilt = bytes.substr(0, at) + "\n\n\n# annual alarms advance\n" + std::to_string(annual) +
-                          "\n\n# monthly alarms advance\n" + std::to_string(monthly) + "\n";
-    return rebuilt == bytes && annual >= 1 && annual <= 30 && monthly >= 0 && monthly <= 8;
+                          "\n\n# monthly alarms advance\n" + std::to_string(monthly) + "\n\n" + sounds + "\n" +
+                          std::to_string(sound) + "\n";
+    return rebuilt == bytes && annual >= 1 && annual <= 30 && monthly >= 0 && monthly <= 8 && sound >= 0 && sound <= 2;
 }
 
 int listversion(const std::string& bytes) {

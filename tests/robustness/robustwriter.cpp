@@ -12,6 +12,7 @@
 //
 // Version v of a list holds versionlines(v) lines "05 - version v line i of n",
 // so a reader can tell a complete file of one version from anything else.
+#include "configfile.h"
 #include "fileformats.h"
 #include "robustlists.h"
 
@@ -36,13 +37,13 @@ int writeversion(const char* path, int version, int count) {
 
 int main(int argc, char** argv) {
     if (argc == 5 && strcmp(argv[1], "list") == 0) return writeversion(argv[2], atoi(argv[3]), atoi(argv[4]));
-    if (argc == 5 && strcmp(argv[1], "config") == 0) return writeconfigfile(argv[2], atoi(argv[3]), atoi(argv[4]));
+    if (argc == 5 && strcmp(argv[1], "config") == 0) return writeconfigfile(argv[2], atoi(argv[3]), atoi(argv[4]), DEFAULTSOUND);
     if ((argc == 5 || argc == 6) && strcmp(argv[1], "loop") == 0) {
         long first = atol(argv[3]);
         long count = atol(argv[4]);
         for (long version = first; count == 0 || version < first + count; version++) {
             if (writeversion(argv[2], (int)version, versionlines((int)version)) != 0) return 1;
-            if (argc == 6 && writeconfigfile(argv[5], 1 + (int)(version % 30), (int)(version % 11)) != 0) return 1;
+            if (argc == 6 && writeconfigfile(argv[5], 1 + (int)(version % 30), (int)(version % 11), DEFAULTSOUND) != 0) return 1;
         }
         return 0;
     }

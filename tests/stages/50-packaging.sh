@@ -87,6 +87,11 @@ if [ ${#programs[@]} -gt 0 ]; then
   case "$depends" in *libc6*) ;; *) fail "Depends '$depends' lacks libc6" ;; esac
   # The one package named by hand: the font the windows were laid out for.
   case "$depends" in *fonts-liberation2*) ;; *) fail "Depends '$depends' lacks fonts-liberation2" ;; esac
+  # The reminder's sound: its library found, the theme and the server's way recommended.
+  case "$depends" in *libcanberra0*) ;; *) fail "Depends '$depends' lacks libcanberra0" ;; esac
+  for wanted in libcanberra-pulse sound-theme-freedesktop; do
+    case ", $(field Recommends)," in *", $wanted,"*) ;; *) fail "Recommends '$(field Recommends)' lacks $wanted" ;; esac
+  done
 else
   [ -z "$depends" ] || fail "Depends '$depends' without any program in the package"
 fi

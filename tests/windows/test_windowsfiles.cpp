@@ -131,6 +131,6 @@ TEST(WindowsFiles, AReplacementThatFailsLeavesTheOldFileAndNoTemporary) {
     // A folder in the file's place cannot be replaced either.
     std::string folder = home.home() + "\\config.dat";
     ASSERT_TRUE(makefolder(folder));
-    EXPECT_EQ(1, writeconfigfile(folder.c_str(), 7, 3));
+    EXPECT_EQ(1, writeconfigfile(folder.c_str(), 7, 3, 1));
     EXPECT_EQ(std::vector<std::string>({"config.dat", "monthly_alerts.dat"}), folderentries(home.home()));
 }
