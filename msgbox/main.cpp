@@ -35,7 +35,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     usearialmetrics();
-    Fl_Window* window = buildmessagewindow(line, when);
+    double scale = readdesktopscale();
+    scaletoolkit(scale);
+    Fl_Window* window = buildmessagewindow(line, when, scale);
     showabove(window);
     return Fl::run();
 }
