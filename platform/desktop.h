@@ -15,8 +15,8 @@
 // the focus), noticedreminder lets that attention go. desktop.cpp holds what both systems share; desktop_posix.cpp (X11)
 // and desktop_win32.cpp are the two sides.
 //
-// The toolkit draws in device pixels, so on a screen the desktop scales each
-// program scales its windows itself. Every program that draws reads the
+// The toolkit draws in device pixels, so on a screen that the desktop scales
+// each program scales its windows itself. Every program that draws reads the
 // desktop's scale once at start with readdesktopscale (on X11 it opens the
 // display through candisplay) and hands it to what builds its windows and
 // dialogs: scaletoolkit first, before any dialog or window is built, then
