@@ -236,8 +236,7 @@ Fl_Double_Window* buildwindow(int argc, double scale) {
     // scaled, those added to a page later too. Widgets built without a label
     // size take the toolkit's normal size, which must be its size at scale 1
     // while they are built.
-    Fl_Fontsize normalsize = FL_NORMAL_SIZE;
-    FL_NORMAL_SIZE = TOOLKITNORMALSIZE;
+    int normalsize = unscalednormalsize();
     Fl_Double_Window* window = new Fl_Double_Window(600, 400, "Ruvello 2.0 beta - Configuration Panel");
     Fl_Tabs* tabs = new Fl_Tabs(10, 10, 580, 380);
     tabs->box(plastic ? FL_PLASTIC_UP_BOX : FL_GTK_DOWN_BOX);
@@ -251,7 +250,7 @@ Fl_Double_Window* buildwindow(int argc, double scale) {
     window->end();
     // No resizable widget: the window keeps its size.
     window->resizable(NULL);
-    FL_NORMAL_SIZE = normalsize;
+    restorenormalsize(normalsize);
     if (scalewidgettree(window, scale) != 0) {
         fprintf(stderr, "Ruvello: no memory to scale the configuration panel; it is shown at its smallest size\n");
     }

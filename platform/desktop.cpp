@@ -64,6 +64,14 @@ void scaletoolkit(double scale) {
     Fl::scrollbar_size(scaled(TOOLKITSCROLLBARSIZE, scale));
 }
 
+int unscalednormalsize() {
+    int inuse = FL_NORMAL_SIZE;
+    FL_NORMAL_SIZE = TOOLKITNORMALSIZE;
+    return inuse;
+}
+
+void restorenormalsize(int size) { FL_NORMAL_SIZE = size; }
+
 namespace {
 
 // The widgets of a tree, the root first and each group before its children.

@@ -59,6 +59,11 @@ int scaled(int value, double scale);        // value times scale, rounded to the
 // built afterwards without a size of its own, the tooltips' size, and the
 // scroll bars' width.
 void scaletoolkit(double scale);
+// While widgets laid out for scale 1 are built, the toolkit's normal size is
+// its size at scale 1: unscalednormalsize sets it so and gives the size in
+// use, which restorenormalsize then puts back.
+int unscalednormalsize();
+void restorenormalsize(int size);
 // Multiplies every position, size, label size and text size of root's tree
 // by scale, root's own screen position aside. Each widget's edges are
 // scaled, not its width, so widgets that touch or keep apart at scale 1 still

@@ -19,6 +19,7 @@
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Spinner.H>
 #include <FL/Fl_Tabs.H>
 #include <FL/Fl_Toggle_Button.H>
@@ -496,4 +497,64 @@ TEST_F(ConfigWindow, NoControlCoversAnotherAndAllStayInsideTheTabs) {
             }
         }
     }
+}
+
+namespace {
+
+// What the look at the toolkit's own file dialog found.
+struct filedialogseen {
+    int buttons = 0;            // buttons with a caption looked at
+    std::vector<std::string> cut;  // the captions that did not fit
+    double deadline = 0;
+};
+
+double secondsnow() {
+    timespec moment;
+    clock_gettime(CLOCK_MONOTONIC, &moment);
+    return moment.tv_sec + moment.tv_nsec / 1e9;
+}
+
+void lookatbuttons(Fl_Widget* widget, filedialogseen* seen) {
+    bool button = typeid(*widget) == typeid(Fl_Button) || typeid(*widget) == typeid(Fl_Return_Button);
+    if (button && widget->label() != NULL && widget->label()[0] != '\0' && widget->visible()) {
+        int w = 0, h = 0;
+        widget->measure_label(w, h);
+        seen->buttons++;
+        if (w > widget->w() - Fl::box_dw(widget->box()) || h > widget->h() - Fl::box_dh(widget->box())) {
+            seen->cut.push_back(widget->label());
+        }
+    }
+    Fl_Group* group = widget->as_group();
+    for (int i = 0; group != NULL && i < group->children(); i++) lookatbuttons(group->child(i), seen);
+}
+
+// Waits for the file dialog titled "Export test", looks at it and closes it.
+void cb_lookatfiledialog(void* data) {
+    filedialogseen* seen = (filedialogseen*)data;
+    for (Fl_Window* shown = Fl::first_window(); shown != NULL; shown = Fl::next_window(shown)) {
+        if (shown->label() != NULL && strcmp(shown->label(), "Export test") == 0) {
+            lookatbuttons(shown, seen);
+            shown->hide();
+            return;
+        }
+    }
+    if (secondsnow() < seen->deadline) Fl::repeat_timeout(0.05, cb_lookatfiledialog, data);
+}
+
+}  // namespace
+
+// The toolkit's own file dialog, which Export and Import show where the
+// system offers none, is laid out for scale 1 by the toolkit: on a scaled
+// desktop its buttons must still hold their captions whole.
+TEST_F(ConfigWindow, TheToolkitsOwnFileDialogKeepsItsCaptionsWhole) {
+    chooselook(1, readdesktopscale());
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    filedialogseen seen;
+    seen.deadline = secondsnow() + 20;
+    Fl::add_timeout(0.05, cb_lookatfiledialog, &seen);
+    char path[PATHBUFSIZE];
+    choosefile(true, "Export test", (home->home() + "/export.txt").c_str(), path, sizeof path);
+    Fl::remove_timeout(cb_lookatfiledialog, &seen);
+    EXPECT_GT(seen.buttons, 0) << "the file dialog was not seen";
+    for (const std::string& caption : seen.cut) ADD_FAILURE() << "cut: " << caption;
 }

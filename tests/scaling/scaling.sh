@@ -48,7 +48,7 @@ xrdb -query | grep -qx "Xft.dpi:[[:space:]]*$dpi" || fail "the server holds no X
 
 failed=0
 RUVELLO_EXPECT_PANEL=$panel "$bin/config_window_tests" --gtest_brief=1 \
-    --gtest_filter='ConfigWindow.ShownWindow*:ConfigWindow.EveryText*:ConfigWindow.TabCaptions*:ConfigWindow.EveryWidget*:ConfigWindow.NoControl*' \
+    --gtest_filter='ConfigWindow.ShownWindow*:ConfigWindow.EveryText*:ConfigWindow.TabCaptions*:ConfigWindow.EveryWidget*:ConfigWindow.NoControl*:ConfigWindow.TheToolkitsOwnFileDialog*' \
     || { echo "FAIL: the panel's window tests at Xft.dpi $dpi"; failed=1; }
 RUVELLO_EXPECT_REMINDER_WIDTH=$reminder "$bin/msgbox_tests" --gtest_brief=1 \
     --gtest_filter='MessageWindow.Holds*:MessageWindow.AWord*:MessageWindow.Fonts*' \
