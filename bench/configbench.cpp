@@ -12,11 +12,18 @@
 //    --import FILE) of the same 10,000 alarms of each kind, each a fresh
 //    process timed from its start to its end, beside the panel's start-up
 //    with those lists from part 1.
+// 4. Start-up at scale 2 against scale 1, with empty lists: the same runs as
+//    in part 1, the desktop's scale given by GDK_SCALE=2 or left unset,
+//    alternating, timed until the window is mapped (the server exposes it)
+//    and until it is drawn. The X server must not set Xft.dpi, which would
+//    decide both. Target: until mapped at most 1.2 times scale 1.
 //
-// Usage: configbench [rounds]   (under an X server; DISPLAY must be set)
+// Usage: configbench [rounds [--scale]]   (under an X server; DISPLAY must be
+// set; --scale runs part 4 alone)
 #include "alarmlists.h"
 #include "datafiles.h"
 #include "configfile.h"
+#include "desktop.h"
 #include "fileformats.h"
 #include "settings.h"
 #include "window.h"
@@ -114,16 +121,19 @@ std::string makehome(const std::string& root, const char* name, int count) {
 [[noreturn]] void startupchild(double started) {
     char name[] = "ruvelloconfig";
     char* argv[] = {name, NULL};
-    chooselook(1);
+    double scale = readdesktopscale();
+    chooselook(1, scale);
     if (anothercopyisopen()) exit(3);
-    Fl_Double_Window* window = buildwindow(1);
+    Fl_Double_Window* window = buildwindow(1, scale);
     window->show(1, argv);
     initfields();
     initfiles();
+    // The server exposes the window once it mapped it.
     window->wait_for_expose();
+    double mapped = now() - started;
     Fl::flush();
     XSync(fl_display, False);
-    printf("%.6f %.6f\n", now() - started, cputime(CLOCK_PROCESS_CPUTIME_ID));
+    printf("%.6f %.6f %g %.6f\n", now() - started, cputime(CLOCK_PROCESS_CPUTIME_ID), scale, mapped);
     fflush(stdout);
     _exit(0);
 }
@@ -132,9 +142,12 @@ struct startuptime {
     double whole;   // from starting the process to the window drawn
     double inside;  // from the first line of main to the window drawn
     double cpu;     // CPU time of the process until then
+    double scale;   // the desktop's scale the panel was built at
+    double mapped;  // from starting the process to the window mapped (exposed), not yet drawn
 };
 
-startuptime runstartup(const char* self, const std::string& home) {
+// gdkscale: the value of GDK_SCALE for the run, NULL for none.
+startuptime runstartup(const char* self, const std::string& home, const char* gdkscale = NULL) {
     int channel[2];
     if (pipe(channel) != 0) exit(2);
     double started = now();
@@ -144,6 +157,8 @@ startuptime runstartup(const char* self, const std::string& home) {
         dup2(channel[1], 1);
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
+        if (gdkscale != NULL) setenv("GDK_SCALE", gdkscale, 1);
+        else unsetenv("GDK_SCALE");
         execl(self, self, "--startup", (char*)NULL);
         _exit(127);
     }
@@ -159,9 +174,47 @@ startuptime runstartup(const char* self, const std::string& home) {
         exit(2);
     }
     answer[got] = '\0';
-    startuptime result = {whole, 0, 0};
-    if (sscanf(answer, "%lf %lf", &result.inside, &result.cpu) != 2) exit(2);
+    startuptime result = {whole, 0, 0, 0, 0};
+    double inside = 0;
+    if (sscanf(answer, "%lf %lf %lf %lf", &result.inside, &result.cpu, &result.scale, &inside) != 4) exit(2);
+    // The child measured from its first line of main; the drawing came after the mapping.
+    result.mapped = whole - (result.inside - inside);
     return result;
+}
+
+void benchscale(const char* self, const std::string& root, int rounds) {
+    std::string empty = root + "/empty";
+    const char* settings[2] = {NULL, "2"};
+    std::vector<double> times[2][3];
+    // Warms the file cache and the server's fonts at both sizes.
+    runstartup(self, empty, settings[0]);
+    runstartup(self, empty, settings[1]);
+    for (int round = 0; round < rounds; round++) {
+        for (int kind = 0; kind < 2; kind++) {
+            int which = (round + kind) % 2;
+            startuptime run = runstartup(self, empty, settings[which]);
+            if (run.scale != (which == 0 ? 1 : 2)) {
+                fprintf(stderr, "the panel was built at scale %g: run on an X server that sets no Xft.dpi\n",
+                        run.scale);
+                exit(2);
+            }
+            times[which][0].push_back(run.mapped);
+            times[which][1].push_back(run.whole);
+            times[which][2].push_back(run.cpu);
+        }
+    }
+    const char* rows[] = {"wall time, process start to mapped", "wall time, process start to drawn",
+                          "CPU time of the process until drawn"};
+    printf("\nStart-up at scale 2 against scale 1, empty lists (medians of %d runs of each, alternating)\n", rounds);
+    printf("  %-40s %12s %12s %8s\n", "", "scale 1", "scale 2", "ratio");
+    for (int row = 0; row < 3; row++) {
+        double one = median(times[0][row]);
+        double two = median(times[1][row]);
+        printf("  %-40s %9.1f ms %9.1f ms %8.2f", rows[row], one * 1e3, two * 1e3, two / one);
+        if (row == 0) printf("  %s", two / one <= 1.2 ? "met" : "MISSED");
+        printf("\n");
+    }
+    printf("  target: start-up until mapped at most 1.20 times scale 1; drawing four times the pixels takes longer\n");
 }
 
 // The medians of the start-up with 10,000 lines per list, for part 3.
@@ -263,8 +316,8 @@ void benchsorting(const std::string& root) {
     setenv("XDG_RUNTIME_DIR", (home + "/run").c_str(), 1);
     char name[] = "ruvelloconfig";
     char* argv[] = {name, NULL};
-    chooselook(1);
-    Fl_Double_Window* window = buildwindow(1);
+    chooselook(1, 1);
+    Fl_Double_Window* window = buildwindow(1, 1);
     window->show(1, argv);
     window->wait_for_expose();
     char path[PATHBUFSIZE];
@@ -336,9 +389,16 @@ int main(int argc, char** argv) {
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return 2;
     self[length] = '\0';
-    startupmedians startup = benchstartup(self, root, rounds);
-    benchsorting(root);
-    benchexchange(self, root, startup, rounds);
+    if (argc > 2 && strcmp(argv[2], "--scale") == 0) {
+        // The scale alone, for a run that wants only that.
+        makehome(root, "empty", 0);
+        benchscale(self, root, rounds);
+    } else {
+        startupmedians startup = benchstartup(self, root, rounds);
+        benchsorting(root);
+        benchexchange(self, root, startup, rounds);
+        benchscale(self, root, rounds);
+    }
     std::string command = "rm -rf '" + root + "'";
     return system(command.c_str()) == 0 ? 0 : 1;
 }

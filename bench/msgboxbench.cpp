@@ -15,6 +15,11 @@
 //    panel's own save of those 10,000 lines (the writer the panel's save
 //    calls, from lines already in memory). The list is put back to its
 //    10,000 lines before each snooze, untimed.
+// 3. Start-up until mapped of ruvellomsgbox at scale 2 (GDK_SCALE=2)
+//    against scale 1 (GDK_SCALE unset), timed as in part 1, alternating; the
+//    width of each mapped window shows the scale it was built at. The X
+//    server must not set Xft.dpi, which would decide both. Target: at most
+//    1.2 times scale 1.
 //
 // Each figure is the median of the rounds (21 unless a number is given).
 // Everything happens in a temporary HOME, removed at the end.
@@ -62,11 +67,16 @@ int barewindow() {
 
 // Seconds from starting program with its arguments until a top-level window
 // is mapped on display; the process is then ended. Exits on failure.
-double timemapping(Display* display, const char* program, const char* argument) {
+// gdkscale: GDK_SCALE for the program, NULL for none; width, when not NULL,
+// receives the mapped window's width.
+double timemapping(Display* display, const char* program, const char* argument, const char* gdkscale = NULL,
+                   int* width = NULL) {
     XSync(display, True);
     double started = now();
     pid_t child = fork();
     if (child == 0) {
+        if (gdkscale != NULL) setenv("GDK_SCALE", gdkscale, 1);
+        else unsetenv("GDK_SCALE");
         execl(program, program, argument, (char*)NULL);
         _exit(127);
     }
@@ -75,7 +85,13 @@ double timemapping(Display* display, const char* program, const char* argument) 
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == MapNotify && mapped < 0) mapped = now() - started;
+            if (event.type == MapNotify && mapped < 0) {
+                mapped = now() - started;
+                XWindowAttributes attributes;
+                if (width != NULL && XGetWindowAttributes(display, event.xmap.window, &attributes)) {
+                    *width = attributes.width;
+                }
+            }
         }
         if (mapped >= 0) break;
         int fd = ConnectionNumber(display);
@@ -144,7 +160,6 @@ void startup(const char* self, int rounds) {
         choosesound(SOUNDNONE);
         silent.push_back(timemapping(display, box.c_str(), BOXLINE));
     }
-    XCloseDisplay(display);
     double boxtime = median(boxes);
     double baretime = median(bares);
     double silenttime = median(silent);
@@ -152,6 +167,25 @@ void startup(const char* self, int rounds) {
            boxtime * 1000, baretime * 1000, boxtime / baretime);
     printf("start-up until mapped (median of %d): sound on %.1f ms, no sound %.1f ms, ratio %.2f\n", rounds,
            boxtime * 1000, silenttime * 1000, boxtime / silenttime);
+    std::vector<double> scaled[2];
+    const char* settings[2] = {NULL, "2"};
+    for (int round = 0; round < rounds; round++) {
+        for (int kind = 0; kind < 2; kind++) {
+            int which = (round + kind) % 2;
+            int width = 0;
+            scaled[which].push_back(timemapping(display, box.c_str(), BOXLINE, settings[which], &width));
+            if (width != WINDOWWIDTH * (which + 1)) {
+                fprintf(stderr, "the box was %d pixels wide: run on an X server that sets no Xft.dpi\n", width);
+                exit(2);
+            }
+        }
+    }
+    XCloseDisplay(display);
+    double one = median(scaled[0]);
+    double two = median(scaled[1]);
+    printf("start-up until mapped (median of %d): ruvellomsgbox at scale 1 %.1f ms, at scale 2 %.1f ms, ratio %.2f "
+           "(target at most 1.20: %s)\n",
+           rounds, one * 1000, two * 1000, two / one, two / one <= 1.2 ? "met" : "MISSED");
 }
 
 void snoozes(int rounds) {

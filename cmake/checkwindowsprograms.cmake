@@ -1,5 +1,6 @@
 # Checks that each Windows program named runs on a bare Windows 10 or later:
-# a program of the graphical subsystem that imports no DLL but Windows' own.
+# a program of the graphical subsystem that imports no DLL but Windows' own,
+# declared aware of the system DPI in its manifest.
 #
 #   cmake -DOBJDUMP=<objdump> -DPROGRAMS=<a.exe>,<b.exe>,... -P cmake/checkwindowsprograms.cmake
 #
@@ -46,6 +47,13 @@ foreach(program IN LISTS programs)
     set(failed 1)
   else()
     message(STATUS "${name}: graphical subsystem, Windows' own DLLs only")
+  endif()
+  # The programs scale their windows by the system DPI themselves: without the
+  # manifest that says so, Windows would stretch them a second time, blurred.
+  file(STRINGS "${program}" awareness REGEX "<dpiAware[^>]*>true</dpiAware>")
+  if(NOT awareness)
+    message(SEND_ERROR "${name} holds no manifest declaring it aware of the system DPI")
+    set(failed 1)
   endif()
 endforeach()
 if(failed)

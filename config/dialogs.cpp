@@ -38,7 +38,15 @@ void setfileanswerer(fileanswerer answerer) { currentfileanswerer = answerer; }
 
 int choosefile(bool saving, const char* title, const char* proposed, char* path, int pathsize) {
     if (currentfileanswerer != NULL) return currentfileanswerer(saving, proposed, path, pathsize);
+    // The toolkit's own file dialog, which stands in where the system offers
+    // none (on Linux without GTK), is built with the chooser and laid out for
+    // the normal size of scale 1: built at that size it stays whole, if small,
+    // on a scaled desktop, where the scaled size would cut its texts. A
+    // system's dialog follows the desktop's scale by itself; a question the
+    // dialog asks (replace a file?) comes later, at the scaled size.
+    int normalsize = unscalednormalsize();
     Fl_Native_File_Chooser chooser;
+    restorenormalsize(normalsize);
     chooser.title(title);
     chooser.type(saving ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE : Fl_Native_File_Chooser::BROWSE_FILE);
     if (saving) {

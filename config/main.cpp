@@ -34,9 +34,11 @@ int main(int argc, char** argv) {
     int status = runprogramarguments(argc, argv);
     if (status != NOTACOMMAND) return status;
     usearialmetrics();
-    chooselook(argc);
+    // Read once, before the first dialog or window is built.
+    double scale = readdesktopscale();
+    chooselook(argc, scale);
     if (anothercopyisopen()) return 0;
-    Fl_Double_Window* window = buildwindow(argc);
+    Fl_Double_Window* window = buildwindow(argc, scale);
     // With a count of 1 the toolkit reads none of the command-line switches.
     window->show(1, argv);
     initfields();

@@ -54,6 +54,9 @@ const size_t CLOCKLEN = 5;
 
 const char ALREADYOPEN[] = "The Ruvello configuration panel is already open.";
 
+// The dialogs' text size at scale 1.
+const int MESSAGESIZE = 12;
+
 const char FIRSTEXPLANATION[] =
     "Alert notifications start some days in advance before the alarm date. Here you can\n"
     "adjust this number of days, according to your needs. This configuration is split\n"
@@ -214,10 +217,11 @@ void buildconfigurationpage(bool plastic) {
 
 }  // namespace
 
-void chooselook(int argc) {
+void chooselook(int argc, double scale) {
     // Only the number of arguments counts; the arguments themselves are never read.
     Fl::scheme(argc == 1 ? "plastic" : "gtk+");
-    fl_message_font(FL_HELVETICA, 12);
+    scaletoolkit(scale);
+    fl_message_font(FL_HELVETICA, scaled(MESSAGESIZE, scale));
     // Every dialog carries the product's name in its title bar, like the service's error box.
     fl_message_title_default("Ruvello");
 }
@@ -238,8 +242,13 @@ bool anothercopyisopen() {
     return false;
 }
 
-Fl_Double_Window* buildwindow(int argc) {
+Fl_Double_Window* buildwindow(int argc, double scale) {
     bool plastic = argc == 1;
+    // Laid out at scale 1 and scaled as a whole once built: every widget is
+    // scaled, those added to a page later too. Widgets built without a label
+    // size take the toolkit's normal size, which must be its size at scale 1
+    // while they are built.
+    int normalsize = unscalednormalsize();
     Fl_Double_Window* window = new Fl_Double_Window(600, 400, "Ruvello 2.0 beta - Configuration Panel");
     Fl_Tabs* tabs = new Fl_Tabs(10, 10, 580, 380);
     tabs->box(plastic ? FL_PLASTIC_UP_BOX : FL_GTK_DOWN_BOX);
@@ -253,7 +262,11 @@ Fl_Double_Window* buildwindow(int argc) {
     window->end();
     // No resizable widget: the window keeps its size.
     window->resizable(NULL);
-    setwindowicon(window);
+    restorenormalsize(normalsize);
+    if (scalewidgettree(window, scale) != 0) {
+        fprintf(stderr, "Ruvello: no memory to scale the configuration panel; it is shown at its smallest size\n");
+    }
+    setwindowicon(window, scale);
     return window;
 }
 

@@ -2,9 +2,10 @@
 // them, and the presetting of the date and time fields.
 //
 // main calls, in this order: runcommandline (commandline.h; --export and
-// --import end there), usearialmetrics (desktop.h), chooselook (scheme and
-// dialog font), then anothercopyisopen (a second copy stops there),
-// buildwindow, show(1, argv) on the window it gives, initfields, initfiles and
+// --import end there), usearialmetrics and readdesktopscale (desktop.h),
+// chooselook (scheme, the toolkit's sizes and the dialog font at that scale),
+// then anothercopyisopen (a second copy stops there), buildwindow at the same
+// scale, show(1, argv) on the window it gives, initfields, initfiles and
 // watchdatafiles (settings.h) and Fl::run. The rest
 // of the configurator reaches the widgets it works on through the
 // globals below, set once by buildwindow.
@@ -62,9 +63,13 @@ struct alarmpage {
 // The page of a kind of alarm (datafiles.h), once buildwindow has built it.
 alarmpage alarmpageof(int kind);
 
-void chooselook(int argc);              // plastic scheme for no arguments, gtk+ for any; dialogs in Helvetica 12
+// Plastic scheme for no arguments, gtk+ for any; dialogs in Helvetica 12,
+// that and the toolkit's own sizes multiplied by scale (desktop.h).
+void chooselook(int argc, double scale);
 bool anothercopyisopen();               // true when another configurator of this user runs (it was told so)
-Fl_Double_Window* buildwindow(int argc);  // the window with all its widgets and its icon, not yet shown
+// The window with all its widgets and its icon, not yet shown: 600 by 400
+// pixels at scale 1, every position, size and font multiplied by scale.
+Fl_Double_Window* buildwindow(int argc, double scale);
 void initfields();                      // presets the date and time spinners from the local clock
 
 #endif

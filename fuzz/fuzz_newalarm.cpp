@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         fprintf(stderr, "fuzz_newalarm needs a display (DISPLAY) for the toolkit's list widgets\n");
         exit(1);
     }
-    buildwindow(1);
+    buildwindow(1, 1);
     time_t now = time(NULL);
     thisyear = localtime(&now)->tm_year + 1900;
     return 0;

@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
     }
     usearialmetrics();
     int choice = readsoundchoice();
-    Fl_Window* window = buildmessagewindow(line, when);
+    double scale = readdesktopscale();
+    scaletoolkit(scale);
+    Fl_Window* window = buildmessagewindow(line, when, scale);
     showabove(window);
     sounding sound;
     startsounding(&sound, choice);

@@ -28,7 +28,10 @@ Fl_Button* message_ok = NULL;
 
 namespace {
 
-// The window is as wide as this and as tall as its wrapped texts need, within limits.
+// The window's geometry at scale 1; each length is multiplied by the
+// desktop's scale as the window is built, so that its texts wrap at their
+// scaled fonts. The window is as wide as this and as tall as its wrapped
+// texts need, within limits.
 const int WINDOWWIDTH = 500;
 const int MARGIN = 15;
 const int GAP = 6;
@@ -168,10 +171,12 @@ int textheight(Fl_Text_Display* display, int least, int most) {
 // A text display of text at y, as tall as its wrapped text needs within the
 // limits. A text display, not a label: it shows '@' and every other
 // character as they are and wraps even a long word at the window's edge.
-Fl_Text_Display* maketext(const char* text, int y, int size, int least, int most, Fl_Color background) {
+// Sizes and limits are scaled already.
+Fl_Text_Display* maketext(const char* text, int y, int size, int least, int most, Fl_Color background, double scale) {
     Fl_Text_Buffer* buffer = new Fl_Text_Buffer();
     buffer->text(text);
-    Fl_Text_Display* display = new Fl_Text_Display(MARGIN, y, WINDOWWIDTH - 2 * MARGIN, most);
+    int left = scaled(MARGIN, scale);
+    Fl_Text_Display* display = new Fl_Text_Display(left, y, scaled(WINDOWWIDTH - MARGIN, scale) - left, most);
     // The font first: the display wraps with the metrics it has when it gets the text.
     display->textfont(FL_HELVETICA);
     display->textsize(size);
@@ -188,21 +193,29 @@ Fl_Text_Display* maketext(const char* text, int y, int size, int least, int most
 // The controls, built first so that Tab visits them in this order; OK, the
 // first, has the focus when the window gets it. They are put in their row
 // once the texts above them are laid out.
-void buildcontrols() {
-    message_ok = new focusbutton(WINDOWWIDTH - MARGIN - BUTTONWIDTH, 0, BUTTONWIDTH, CONTROLHEIGHT, "OK");
+// Across the row each edge is scaled, so that the gaps between the controls
+// stay as they are at scale 1, at most a pixel apart.
+void buildcontrols(double scale) {
+    int height = scaled(CONTROLHEIGHT, scale);
+    int size = scaled(CONTROLSIZE, scale);
+    int okleft = scaled(WINDOWWIDTH - MARGIN - BUTTONWIDTH, scale);
+    message_ok = new focusbutton(okleft, 0, scaled(WINDOWWIDTH - MARGIN, scale) - okleft, height, "OK");
     message_ok->callback(cb_ok_message);
-    message_ok->labelsize(CONTROLSIZE);
-    message_delay = new Fl_Choice(MARGIN + DELAYLABELWIDTH, 0, DELAYWIDTH, CONTROLHEIGHT, "Remind me again");
-    message_delay->labelsize(CONTROLSIZE);
-    message_delay->textsize(CONTROLSIZE);
+    message_ok->labelsize(size);
+    int delayleft = scaled(MARGIN + DELAYLABELWIDTH, scale);
+    int delayright = scaled(MARGIN + DELAYLABELWIDTH + DELAYWIDTH, scale);
+    message_delay = new Fl_Choice(delayleft, 0, delayright - delayleft, height, "Remind me again");
+    message_delay->labelsize(size);
+    message_delay->textsize(size);
     for (int choice = 0; choice < SNOOZECHOICES; choice++) {
         // Added as items with no shortcut or submenu, whatever their text.
         message_delay->add(snoozelabel(choice), 0, NULL, NULL, 0);
     }
     message_delay->value(DEFAULTSNOOZE);
-    message_snooze = new focusbutton(MARGIN + DELAYLABELWIDTH + DELAYWIDTH + GAP, 0, BUTTONWIDTH, CONTROLHEIGHT,
-                                     "Snooze");
-    message_snooze->labelsize(CONTROLSIZE);
+    int snoozeleft = scaled(MARGIN + DELAYLABELWIDTH + DELAYWIDTH + GAP, scale);
+    int snoozeright = scaled(MARGIN + DELAYLABELWIDTH + DELAYWIDTH + GAP + BUTTONWIDTH, scale);
+    message_snooze = new focusbutton(snoozeleft, 0, snoozeright - snoozeleft, height, "Snooze");
+    message_snooze->labelsize(size);
     // Alt+S, not a plain "s" (which an '&' in the label would also take), so
     // that typing meant for another window never snoozes it.
     message_snooze->shortcut(FL_ALT + 's');
@@ -212,44 +225,54 @@ void buildcontrols() {
 
 }  // namespace
 
-Fl_Window* buildmessagewindow(const char* line, const char* when) {
+Fl_Window* buildmessagewindow(const char* line, const char* when, double scale) {
     Fl::event_dispatch(guardinput);
     alarmline read;
     readalarmline(line, &read);
     bool whole = read.layout == LAYOUTNONE;
+    int margin = scaled(MARGIN, scale);
+    int gap = scaled(GAP, scale);
+    int width = scaled(WINDOWWIDTH, scale);
+    int textwidth = scaled(WINDOWWIDTH - MARGIN, scale) - margin;
+    int mostmessage = scaled(MOSTMESSAGEHEIGHT, scale);
+    int mostline = scaled(MOSTLINEHEIGHT, scale);
     // Built at the greatest height first; it shrinks once the wrapped texts are known.
-    reminderwindow* window = new reminderwindow(WINDOWWIDTH, MOSTMESSAGEHEIGHT + MOSTLINEHEIGHT + 200, line);
-    buildcontrols();
-    int y = MARGIN;
-    message_text = maketext(read.message, y, MESSAGESIZE, LEASTMESSAGEHEIGHT, MOSTMESSAGEHEIGHT, window->color());
-    y += message_text->h() + GAP;
-    message_when = new Fl_Box(MARGIN, y, WINDOWWIDTH - 2 * MARGIN, WHENHEIGHT);
+    reminderwindow* window = new reminderwindow(width, mostmessage + mostline + scaled(200, scale), line);
+    buildcontrols(scale);
+    int y = margin;
+    message_text = maketext(read.message, y, scaled(MESSAGESIZE, scale), scaled(LEASTMESSAGEHEIGHT, scale),
+                            mostmessage, window->color(), scale);
+    y += message_text->h() + gap;
+    int whenheight = scaled(WHENHEIGHT, scale);
+    message_when = new Fl_Box(margin, y, textwidth, whenheight);
     message_when->copy_label(when);
-    message_when->labelsize(WHENSIZE);
+    message_when->labelsize(scaled(WHENSIZE, scale));
     message_when->labelfont(FL_HELVETICA_BOLD);
     message_when->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
     if (when[0] == '\0') message_when->hide();
-    else y += WHENHEIGHT + GAP;
-    message_line = maketext(line, y, LINESIZE, LEASTLINEHEIGHT, MOSTLINEHEIGHT, window->color());
+    else y += whenheight + gap;
+    message_line = maketext(line, y, scaled(LINESIZE, scale), scaled(LEASTLINEHEIGHT, scale), mostline,
+                            window->color(), scale);
     message_line->textcolor(FL_DARK3);
     if (whole) message_line->hide();
-    else y += message_line->h() + GAP;
+    else y += message_line->h() + gap;
 
-    y += GAP;
+    y += gap;
     message_ok->position(message_ok->x(), y);
     message_delay->position(message_delay->x(), y);
     message_snooze->position(message_snooze->x(), y);
-    y += CONTROLHEIGHT + GAP;
-    message_status = new Fl_Box(MARGIN, y, WINDOWWIDTH - 2 * MARGIN, STATUSHEIGHT);
-    message_status->labelsize(STATUSSIZE);
+    y += scaled(CONTROLHEIGHT, scale) + gap;
+    int statusheight = scaled(STATUSHEIGHT, scale);
+    message_status = new Fl_Box(margin, y, textwidth, statusheight);
+    message_status->labelsize(scaled(STATUSSIZE, scale));
     message_status->labelcolor(FL_DARK_RED);
     message_status->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP | FL_ALIGN_TOP);
-    y += STATUSHEIGHT + MARGIN;
+    y += statusheight + margin;
     window->end();
     // Not resizable: the controls keep their places as the window shrinks to its content.
     window->resizable(NULL);
-    window->size(WINDOWWIDTH, y);
-    setwindowicon(window);
+    window->size(width, y);
+    setwindowicon(window, scale);
     return window;
 }
 

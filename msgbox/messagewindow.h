@@ -4,7 +4,8 @@
 // once, as it stands. Below them the reminder can be put off ("Remind me
 // again" with a choice of delays and a Snooze button, Alt+S) or closed (OK).
 //
-// buildmessagewindow makes the window (not shown yet); showabove
+// buildmessagewindow makes the window (not shown yet) at the desktop's scale,
+// which main reads once (readdesktopscale, after scaletoolkit); showabove
 // (platform/desktop.h) shows it. No key and no click acts on the window
 // until it has held the keyboard focus for INPUTGUARDSECONDS, counted afresh
 // each time it gets the focus, so keys typed for another window and a click
@@ -32,8 +33,10 @@ extern Fl_Button* message_snooze;       // puts it off
 extern Fl_Box* message_status;          // why a snooze failed; empty until one did
 extern Fl_Button* message_ok;           // closes the window
 
-// The window for line (copied), with the when-text when (empty: not known).
-Fl_Window* buildmessagewindow(const char* line, const char* when);
+// The window for line (copied), with the when-text when (empty: not known):
+// 500 pixels wide at scale 1, every length and font multiplied by scale
+// (desktop.h), the texts wrapped at their scaled fonts.
+Fl_Window* buildmessagewindow(const char* line, const char* when, double scale);
 bool acceptsinput(const Fl_Window* window);  // true once the window held the focus long enough
 
 #endif

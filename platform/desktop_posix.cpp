@@ -3,16 +3,21 @@
 #include "desktop.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_PNG_Image.H>
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 #include "../resources/ruvello32.xpm"
+// RUVELLO256PNG, the bytes of resources/ruvello256.png, written by the build.
+#include "ruvello256png.h"
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -52,10 +57,40 @@ bool candisplay() {
     return state == 1;
 }
 
-void setwindowicon(Fl_Window* window) {
+void setwindowicon(Fl_Window* window, double scale) {
+    // Above scale 1 the desktop draws the icon larger too: from the 256-pixel
+    // picture it scales down, where the 32-pixel one would show its pixels.
+    if (scale > 1) {
+        static Fl_PNG_Image large("ruvello256.png", RUVELLO256PNG, (int)sizeof RUVELLO256PNG);
+        if (large.w() > 0 && large.d() > 0) {
+            window->icon(&large);
+            return;
+        }
+    }
     static Fl_Pixmap pixmap(ruvello32_xpm);
     static Fl_RGB_Image image(&pixmap, FL_GRAY);
     window->icon(&image);
+}
+
+double readdesktopscale() {
+    if (!candisplay()) return 1;
+    // The resources the desktop loaded into the server (xrdb), as the
+    // display was opened; Xft.dpi is the one the desktops set for X11 programs.
+    const char* resources = XResourceManagerString(fl_display);
+    char xftdpi[64] = "";
+    bool found = false;
+    if (resources != NULL) {
+        XrmInitialize();
+        XrmDatabase database = XrmGetStringDatabase(resources);
+        char* type = NULL;
+        XrmValue value = {0, NULL};
+        if (database != NULL && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != NULL) {
+            snprintf(xftdpi, sizeof xftdpi, "%s", value.addr);
+            found = true;
+        }
+        if (database != NULL) XrmDestroyDatabase(database);
+    }
+    return scalefromsettings(found ? xftdpi : NULL, getenv("GDK_SCALE"));
 }
 
 bool usearialmetrics() {

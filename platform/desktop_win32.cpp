@@ -9,9 +9,23 @@
 // Windows always has its desktop.
 bool candisplay() { return true; }
 
-void setwindowicon(Fl_Window* window) {
+void setwindowicon(Fl_Window* window, double) {
     // Resource 101 of the program's icon, linked in from resources/ruvello.rc.
+    // The program is DPI aware (its manifest), so the system loads the icon at
+    // the size of its DPI, from the picture of the icon file nearest to it
+    // (the file holds them up to 256 pixels): the scale needs nothing here.
     window->icon((const void*)LoadIconA(fl_display, MAKEINTRESOURCEA(101)));
+}
+
+double readdesktopscale() {
+    // The system DPI at start: the manifest declares the programs aware of it,
+    // and of it alone, since the toolkit does not follow a window to a
+    // monitor of another DPI.
+    HDC screen = GetDC(NULL);
+    if (screen == NULL) return 1;
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(NULL, screen);
+    return limitscale(dpi / REFERENCEDPI);
 }
 
 // Windows has Arial itself, which the toolkit already uses.

@@ -10,6 +10,8 @@ void showerrorbox(const char* text) {
     // Without a display the toolkit's dialog would end the process with its
     // own message; standard error already carries the text then.
     if (!candisplay()) return;
+    // The box is the service's only window: its scale is read as it is built.
+    scaletoolkit(readdesktopscale());
     Fl::check();
     // A path may hold '@', which the toolkit would read as a symbol.
     char label[2 * ERRORTEXTBUFSIZE + 1];

@@ -18,7 +18,9 @@ for size in 16 24 32 48 256 512; do
 done
 
 # The window icon compiled into the programs (an XPM is C source) and the
-# Windows icon resource 101 (one 32x32 picture, 16 colours for the resource).
+# Windows icon resource 101: the 32x32 picture in 16 colours, as Windows shows
+# it at scale 1, then the 48- and 256-pixel pictures (the latter kept as PNG
+# inside the file) for the DPI-aware programs on scaled screens.
 convert ruvello32.png -colors 48 xpm:- \
   | sed 's/^static const char \*.*\[\] = {/static const char* const ruvello32_xpm[] = {/' > ruvello32.xpm
-convert ruvello32.png -colors 16 ruvello.ico
+convert ruvello32.png -colors 16 ruvello48.png ruvello256.png ruvello.ico

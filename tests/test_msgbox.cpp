@@ -12,6 +12,7 @@
 #include <FL/Fl_Text_Buffer.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -96,7 +97,7 @@ std::string shown(Fl_Text_Display* display) {
 // first, not the choice of delay), and Escape closes the window.
 TEST(MessageWindow, KeysActOnlyOnceTheWindowHeldTheFocusAndEnterPressesTheFocusedButton) {
     NEEDDISPLAY();
-    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "in 15 days, on Thursday 24 December");
+    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "in 15 days, on Thursday 24 December", readdesktopscale());
     showabove(window);
     Fl::check();
     givefocus(window);
@@ -123,7 +124,7 @@ TEST(MessageWindow, KeysActOnlyOnceTheWindowHeldTheFocusAndEnterPressesTheFocuse
     EXPECT_FALSE(window->shown());
     discard(window);
 
-    window = buildmessagewindow("01-01 - new year", "");
+    window = buildmessagewindow("01-01 - new year", "", readdesktopscale());
     showabove(window);
     Fl::check();
     givefocus(window);
@@ -142,7 +143,7 @@ TEST(MessageWindow, HoldsTheMessageAndTheLineExactlyWrapped) {
     // The longest line a data file holds, in words of many widths.
     while (line.size() < 511) line += line.size() % 7 == 0 ? " Wm" : " iw";
     line.resize(511);
-    Fl_Window* window = buildmessagewindow(line.c_str(), "today");
+    Fl_Window* window = buildmessagewindow(line.c_str(), "today", readdesktopscale());
     ASSERT_NE(nullptr, window);
     EXPECT_STREQ("Ruvello", window->label());
     EXPECT_EQ(line.substr(8), shown(message_text));
@@ -158,7 +159,7 @@ TEST(MessageWindow, HoldsTheMessageAndTheLineExactlyWrapped) {
     discard(window);
 
     // A line of no layout is shown once, as it stands.
-    window = buildmessagewindow("call 12-24 - Jo", "");
+    window = buildmessagewindow("call 12-24 - Jo", "", readdesktopscale());
     EXPECT_EQ("call 12-24 - Jo", shown(message_text));
     EXPECT_FALSE(message_line->visible());
     EXPECT_FALSE(message_when->visible());
@@ -171,7 +172,7 @@ TEST(MessageWindow, HoldsTheMessageAndTheLineExactlyWrapped) {
 TEST(MessageWindow, AWordWiderThanTheWindowIsAllInView) {
     NEEDDISPLAY();
     std::string line = "12-24 - https://example.org/" + std::string(200, 'x');
-    Fl_Window* window = buildmessagewindow(line.c_str(), "tomorrow");
+    Fl_Window* window = buildmessagewindow(line.c_str(), "tomorrow", readdesktopscale());
     showabove(window);
     Fl::check();
     EXPECT_EQ(0, misplacedcharacters(message_text, line.substr(8)));
@@ -188,7 +189,7 @@ TEST(MessageWindow, AFailedSnoozeKeepsTheWindowAndSaysSo) {
     ASSERT_EQ(0, getsinglealertfilename(path));
     // A link to a folder that does not exist: read as an empty list, never written.
     ASSERT_EQ(0, symlink("/nonexistent-folder/single_alerts.dat", path));
-    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "");
+    Fl_Window* window = buildmessagewindow("12-24 - Buy the tree", "", readdesktopscale());
     showabove(window);
     Fl::check();
     givefocus(window);
@@ -203,4 +204,60 @@ TEST(MessageWindow, AFailedSnoozeKeepsTheWindowAndSaysSo) {
     EXPECT_GT(readlink(path, target, sizeof target - 1), 0) << "the list was replaced";
     discard(window);
     unlink(path);
+}
+
+// At the desktop's scale the reminder is as wide as RUVELLO_EXPECT_REMINDER_WIDTH
+// says (500 pixels unless set), every font is that of scale 1 multiplied,
+// and the row of controls holds its texts whole: the delay's caption ends
+// before its choice, each button's caption fits inside it, no control covers
+// another and all stay inside the window.
+TEST(MessageWindow, FontsAndTheRowOfControlsFollowTheDesktopScale) {
+    NEEDDISPLAY();
+    double scale = readdesktopscale();
+    const char* expected = getenv("RUVELLO_EXPECT_REMINDER_WIDTH");
+    const char line[] = "12-24 - Buy the tree";
+    const char when[] = "in 15 days, on Thursday 24 December";
+    Fl_Window* plain = buildmessagewindow(line, when, 1);
+    Fl_Widget* plainwidgets[] = {message_text, message_when, message_line, message_delay, message_snooze,
+                                 message_status, message_ok};
+    int plainsizes[7][2];
+    for (int i = 0; i < 7; i++) {
+        plainsizes[i][0] = plainwidgets[i]->labelsize();
+        Fl_Text_Display* display = dynamic_cast<Fl_Text_Display*>(plainwidgets[i]);
+        plainsizes[i][1] = display != NULL ? display->textsize() : i == 3 ? message_delay->textsize() : 0;
+    }
+    discard(plain);
+    Fl_Window* window = buildmessagewindow(line, when, scale);
+    EXPECT_EQ(window->w(), expected != NULL ? atoi(expected) : 500);
+    Fl_Widget* widgets[] = {message_text, message_when, message_line, message_delay, message_snooze,
+                            message_status, message_ok};
+    double slack = scale == 1 ? 0 : 0.5;
+    for (int i = 0; i < 7; i++) {
+        Fl_Text_Display* display = dynamic_cast<Fl_Text_Display*>(widgets[i]);
+        int textsize = display != NULL ? display->textsize() : i == 3 ? message_delay->textsize() : 0;
+        if (display == NULL) {
+            EXPECT_NEAR(widgets[i]->labelsize(), plainsizes[i][0] * scale, slack) << i;
+        }
+        EXPECT_NEAR(textsize, plainsizes[i][1] * scale, slack) << i;
+    }
+    showabove(window);
+    Fl::check();
+    fl_font(message_delay->labelfont(), message_delay->labelsize());
+    // The caption stands right-aligned between the window's left edge and the choice.
+    EXPECT_LE(fl_width(message_delay->label()), message_delay->x());
+    Fl_Widget* controls[] = {message_delay, message_snooze, message_ok};
+    for (Fl_Widget* control : controls) {
+        EXPECT_LE(control->x() + control->w(), window->w()) << control->label();
+        EXPECT_LE(control->y() + control->h(), message_status->y()) << control->label();
+        int w = 0, h = 0;
+        control->measure_label(w, h);
+        if (control != message_delay) {
+            EXPECT_LE(w, control->w() - Fl::box_dw(control->box())) << control->label();
+            EXPECT_LE(h, control->h() - Fl::box_dh(control->box())) << control->label();
+        }
+    }
+    EXPECT_LE(message_delay->x() + message_delay->w(), message_snooze->x());
+    EXPECT_LE(message_snooze->x() + message_snooze->w(), message_ok->x());
+    EXPECT_LE(message_status->y() + message_status->h(), window->h());
+    discard(window);
 }

@@ -1,11 +1,12 @@
 // The reminder's reading of alarm lines, its when-texts at the edges of the
-// service's advance, the minutes a snooze puts an alarm off to, and twenty
-// snoozes written at one moment.
+// service's advance, the minutes a snooze puts an alarm off to, twenty
+// snoozes written at one moment, and the scale read from the desktop's settings.
 #include <gtest/gtest.h>
 
 #include "alarmlines.h"
 #include "calendar.h"
 #include "datafiles.h"
+#include "desktop.h"
 #include "snooze.h"
 #include "testsupport.h"
 #include "whentext.h"
@@ -246,4 +247,25 @@ TEST(Snooze, TwentyBoxesSnoozedAtOnceLeaveTwentyNewLines) {
         }
         EXPECT_EQ(1, found) << "box " << box;
     }
+}
+
+// The desktop's X11 settings as a user or a desktop may leave them: Xft.dpi
+// decides when it holds a positive number, even one below 96; GDK_SCALE only
+// when it does not; anything that is no number counts as absent, and a
+// mistyped resolution gives no window larger than four times its size.
+TEST(DesktopScale, XftDpiDecidesThenGdkScaleWithinOneAndFour) {
+    EXPECT_DOUBLE_EQ(1.5, scalefromsettings("144", NULL));
+    EXPECT_DOUBLE_EQ(1.25, scalefromsettings("120", "3"));
+    EXPECT_DOUBLE_EQ(1.5, scalefromsettings(" 144 ", NULL));
+    EXPECT_DOUBLE_EQ(1, scalefromsettings("96", "2"));
+    EXPECT_DOUBLE_EQ(1, scalefromsettings("72", "2"));
+    EXPECT_DOUBLE_EQ(2, scalefromsettings(NULL, "2"));
+    EXPECT_DOUBLE_EQ(1, scalefromsettings(NULL, NULL));
+    EXPECT_DOUBLE_EQ(1, scalefromsettings(NULL, "0.5"));
+    for (const char* bad : {"", "abc", "144dpi", "0", "-192", "nan", "inf", "1e999"}) {
+        EXPECT_DOUBLE_EQ(2, scalefromsettings(bad, "2")) << bad;
+        EXPECT_DOUBLE_EQ(1, scalefromsettings(NULL, bad)) << bad;
+    }
+    EXPECT_DOUBLE_EQ(4, scalefromsettings("9600", NULL));
+    EXPECT_DOUBLE_EQ(4, scalefromsettings(NULL, "1000000"));
 }

@@ -12,12 +12,15 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Browser_.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Clock.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Hold_Browser.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Spinner.H>
 #include <FL/Fl_Tabs.H>
 #include <FL/Fl_Toggle_Button.H>
@@ -166,8 +169,8 @@ TEST_F(ConfigWindow, WidgetTreeIsTheSameInBothLooksButForSchemeColoursAndBoxes) 
     for (int argc = 1; argc <= 2; argc++) {
         bool plastic = argc == 1;
         SCOPED_TRACE(plastic ? "plastic" : "gtk+");
-        chooselook(argc);
-        Fl_Double_Window* built = buildwindow(argc);
+        chooselook(argc, 1);
+        Fl_Double_Window* built = buildwindow(argc, 1);
         EXPECT_STREQ(Fl::scheme(), plastic ? "plastic" : "gtk+");
         EXPECT_EQ(fl_message_font_, FL_HELVETICA);
         EXPECT_EQ(fl_message_size_, 12);
@@ -219,7 +222,14 @@ TEST_F(ConfigWindow, WidgetTreeIsTheSameInBothLooksButForSchemeColoursAndBoxes) 
     }
 }
 
+// The window's size follows the desktop's scale: 600 by 400 pixels unless
+// RUVELLO_EXPECT_PANEL ("900x600") tells the size a scaled desktop must give.
 TEST_F(ConfigWindow, ShownWindowOpensOnTheFirstPageAndCannotBeResized) {
+    int width = 600, height = 400;
+    const char* expected = getenv("RUVELLO_EXPECT_PANEL");
+    if (expected != NULL) {
+        ASSERT_EQ(sscanf(expected, "%dx%d", &width, &height), 2) << expected;
+    }
     char name[] = "ruvelloconfig";
     char* argv[] = {name, NULL};
     window->show(1, argv);
@@ -230,10 +240,10 @@ TEST_F(ConfigWindow, ShownWindowOpensOnTheFirstPageAndCannotBeResized) {
     long supplied = 0;
     ASSERT_NE(XGetWMNormalHints(fl_display, fl_xid(window), &hints, &supplied), 0);
     ASSERT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
-    EXPECT_EQ(hints.min_width, 600);
-    EXPECT_EQ(hints.max_width, 600);
-    EXPECT_EQ(hints.min_height, 400);
-    EXPECT_EQ(hints.max_height, 400);
+    EXPECT_EQ(hints.min_width, width);
+    EXPECT_EQ(hints.max_width, width);
+    EXPECT_EQ(hints.min_height, height);
+    EXPECT_EQ(hints.max_height, height);
     window->hide();
 }
 
@@ -380,9 +390,10 @@ TEST_F(ConfigWindow, EveryTextEndsBeforeTheWidgetToItsRightAndEveryItemFitsItsCh
 // toggle's frame.
 TEST_F(ConfigWindow, TabCaptionsAndTheWeeklyCreateFrameFitWhole) {
     if (!usearialmetrics()) GTEST_SKIP() << "Liberation Sans is not installed";
+    double scale = readdesktopscale();
     for (int argc = 1; argc <= 2; argc++) {
-        chooselook(argc);
-        Fl_Double_Window* built = buildwindow(argc);
+        chooselook(argc, scale);
+        Fl_Double_Window* built = buildwindow(argc, scale);
         Fl_Tabs* tabs = (Fl_Tabs*)built->child(0);
         int used = Fl::box_dx(tabs->box());
         for (int i = 0; i < tabs->children(); i++) {
@@ -394,9 +405,15 @@ TEST_F(ConfigWindow, TabCaptionsAndTheWeeklyCreateFrameFitWhole) {
         Fl_Group* page = tabs->child(2)->as_group();
         Fl_Widget* create = page->child(page->children() - 1);
         ASSERT_STREQ(create->label(), "@+   Create");
+        Fl_Widget* frame = NULL;
+        for (int i = 0; i < page->children(); i++) {
+            if (page->child(i)->box() == FL_ENGRAVED_FRAME) frame = page->child(i);
+        }
+        ASSERT_NE(frame, nullptr);
         for (int i = 0; i < page->children(); i++) {
             Fl_Widget* widget = page->child(i);
-            bool inframe = widget->y() >= 290 && widget->y() + widget->h() <= 380 && widget->w() < 560;
+            bool inframe = widget->y() >= frame->y() && widget->y() + widget->h() <= frame->y() + frame->h() &&
+                           widget->w() < frame->w();
             if (widget == create || !inframe) continue;
             EXPECT_LE(widget->x() + widget->w(), create->x()) << i;
         }
@@ -407,4 +424,151 @@ TEST_F(ConfigWindow, TabCaptionsAndTheWeeklyCreateFrameFitWhole) {
         }
         delete built;
     }
+}
+
+namespace {
+
+// The sizes of text a widget has beside its label's, 0 for none.
+int textsizeof(Fl_Widget* widget) {
+    if (Fl_Input_* input = dynamic_cast<Fl_Input_*>(widget)) return input->textsize();
+    if (Fl_Browser_* browser = dynamic_cast<Fl_Browser_*>(widget)) return browser->textsize();
+    if (Fl_Menu_* menu = dynamic_cast<Fl_Menu_*>(widget)) return menu->textsize();
+    return 0;
+}
+
+// Walks two trees side by side: each widget of scaled, built at scale, must
+// be its twin of plain, built at scale 1, multiplied, within the pixel that
+// rounding takes; at scale 1 exactly the same.
+void expectmultiplied(Fl_Widget* plain, Fl_Widget* scaled, double scale, const std::string& path) {
+    SCOPED_TRACE(path);
+    double slack = scale == 1 ? 0 : 1;
+    if (plain->as_window() == NULL) {
+        EXPECT_NEAR(scaled->x(), plain->x() * scale, slack);
+        EXPECT_NEAR(scaled->y(), plain->y() * scale, slack);
+    }
+    EXPECT_NEAR(scaled->w(), plain->w() * scale, slack);
+    EXPECT_NEAR(scaled->h(), plain->h() * scale, slack);
+    EXPECT_NEAR(scaled->labelsize(), plain->labelsize() * scale, slack / 2);
+    EXPECT_NEAR(textsizeof(scaled), textsizeof(plain) * scale, slack / 2);
+    Fl_Group* plaingroup = plain->as_group();
+    Fl_Group* scaledgroup = scaled->as_group();
+    ASSERT_EQ(plaingroup == NULL, scaledgroup == NULL);
+    if (plaingroup == NULL) return;
+    ASSERT_EQ(plaingroup->children(), scaledgroup->children());
+    for (int i = 0; i < plaingroup->children(); i++) {
+        Fl_Widget* child = plaingroup->child(i);
+        std::string name = path + "/" + std::to_string(i) + (child->label() != NULL ? ":" + std::string(child->label()) : "");
+        expectmultiplied(child, scaledgroup->child(i), scale, name);
+    }
+}
+
+}  // namespace
+
+// At the desktop's scale every widget of the panel, inner parts of spinners
+// and lists too, and every font is that of the panel at scale 1 multiplied:
+// none is left at its size. Where the desktop asks for scale 1 (Xft.dpi 96,
+// or nothing set) the panel is the one of scale 1 pixel for pixel.
+TEST_F(ConfigWindow, EveryWidgetAndFontFollowsTheDesktopScale) {
+    double scale = readdesktopscale();
+    chooselook(1, 1);
+    int plainmessage = fl_message_size_;
+    int plainnormal = FL_NORMAL_SIZE;
+    Fl_Double_Window* plain = buildwindow(1, 1);
+    chooselook(1, scale);
+    Fl_Double_Window* built = buildwindow(1, scale);
+    expectmultiplied(plain, built, scale, "window");
+    // The dialogs' text and buttons follow, and the tooltips.
+    EXPECT_NEAR(fl_message_size_, plainmessage * scale, scale == 1 ? 0 : 0.5);
+    EXPECT_NEAR(FL_NORMAL_SIZE, plainnormal * scale, scale == 1 ? 0 : 0.5);
+    delete plain;
+    delete built;
+}
+
+// No control of a page covers another, and each lies inside the tab
+// container, so that rounding a fractional scale never makes two touch.
+// Text boxes are left out: they stand behind the fields they name, whose
+// texts the test above keeps clear.
+TEST_F(ConfigWindow, NoControlCoversAnotherAndAllStayInsideTheTabs) {
+    Fl_Tabs* tabs = (Fl_Tabs*)window->child(0);
+    EXPECT_LE(tabs->x() + tabs->w(), window->w());
+    EXPECT_LE(tabs->y() + tabs->h(), window->h());
+    for (int p = 0; p < tabs->children(); p++) {
+        Fl_Group* page = (Fl_Group*)tabs->child(p);
+        SCOPED_TRACE(page->label());
+        for (int i = 0; i < page->children(); i++) {
+            Fl_Widget* one = page->child(i);
+            EXPECT_GE(one->x(), tabs->x()) << i;
+            EXPECT_GE(one->y(), tabs->y()) << i;
+            EXPECT_LE(one->x() + one->w(), tabs->x() + tabs->w()) << i;
+            EXPECT_LE(one->y() + one->h(), tabs->y() + tabs->h()) << i;
+            if (typeid(*one) == typeid(Fl_Box)) continue;
+            for (int j = i + 1; j < page->children(); j++) {
+                Fl_Widget* other = page->child(j);
+                if (typeid(*other) == typeid(Fl_Box)) continue;
+                bool apart = one->x() + one->w() <= other->x() || other->x() + other->w() <= one->x() ||
+                             one->y() + one->h() <= other->y() || other->y() + other->h() <= one->y();
+                EXPECT_TRUE(apart) << i << " and " << j;
+            }
+        }
+    }
+}
+
+namespace {
+
+// What the look at the toolkit's own file dialog found.
+struct filedialogseen {
+    int buttons = 0;            // buttons with a caption looked at
+    std::vector<std::string> cut;  // the captions that did not fit
+    double deadline = 0;
+};
+
+double secondsnow() {
+    timespec moment;
+    clock_gettime(CLOCK_MONOTONIC, &moment);
+    return moment.tv_sec + moment.tv_nsec / 1e9;
+}
+
+void lookatbuttons(Fl_Widget* widget, filedialogseen* seen) {
+    bool button = typeid(*widget) == typeid(Fl_Button) || typeid(*widget) == typeid(Fl_Return_Button);
+    if (button && widget->label() != NULL && widget->label()[0] != '\0' && widget->visible()) {
+        int w = 0, h = 0;
+        widget->measure_label(w, h);
+        seen->buttons++;
+        if (w > widget->w() - Fl::box_dw(widget->box()) || h > widget->h() - Fl::box_dh(widget->box())) {
+            seen->cut.push_back(widget->label());
+        }
+    }
+    Fl_Group* group = widget->as_group();
+    for (int i = 0; group != NULL && i < group->children(); i++) lookatbuttons(group->child(i), seen);
+}
+
+// Waits for the file dialog titled "Export test", looks at it and closes it.
+void cb_lookatfiledialog(void* data) {
+    filedialogseen* seen = (filedialogseen*)data;
+    for (Fl_Window* shown = Fl::first_window(); shown != NULL; shown = Fl::next_window(shown)) {
+        if (shown->label() != NULL && strcmp(shown->label(), "Export test") == 0) {
+            lookatbuttons(shown, seen);
+            shown->hide();
+            return;
+        }
+    }
+    if (secondsnow() < seen->deadline) Fl::repeat_timeout(0.05, cb_lookatfiledialog, data);
+}
+
+}  // namespace
+
+// The toolkit's own file dialog, which Export and Import show where the
+// system offers none, is laid out for scale 1 by the toolkit: on a scaled
+// desktop its buttons must still hold their captions whole.
+TEST_F(ConfigWindow, TheToolkitsOwnFileDialogKeepsItsCaptionsWhole) {
+    chooselook(1, readdesktopscale());
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    filedialogseen seen;
+    seen.deadline = secondsnow() + 20;
+    Fl::add_timeout(0.05, cb_lookatfiledialog, &seen);
+    char path[PATHBUFSIZE];
+    choosefile(true, "Export test", (home->home() + "/export.txt").c_str(), path, sizeof path);
+    Fl::remove_timeout(cb_lookatfiledialog, &seen);
+    EXPECT_GT(seen.buttons, 0) << "the file dialog was not seen";
+    for (const std::string& caption : seen.cut) ADD_FAILURE() << "cut: " << caption;
 }

@@ -44,7 +44,8 @@ void configtest::SetUp() {
     setdialoganswerer(recordinganswerer);
     // A new panel has read nothing yet.
     panel_disk = diskview();
-    window = buildwindow(1);
+    // At the desktop's scale, which a test of the window's scaling sets on an X server of its own.
+    window = buildwindow(1, readdesktopscale());
 }
 
 void configtest::TearDown() {

@@ -91,8 +91,8 @@ void opendisplay() {
 int main(int argc, char** argv) {
     setdialoganswerer(answer);
     opendisplay();
-    chooselook(1);
-    buildwindow(1);
+    chooselook(1, 1);
+    buildwindow(1, 1);
     initfields();
     initfiles();
     if (argc == 2 && strcmp(argv[1], "load") == 0) {
