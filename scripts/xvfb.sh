@@ -2,6 +2,9 @@
 # first free display number when DISPLAY is not set, exports DISPLAY and keeps
 # the server's process id in xvfbpid (empty when none was started); it fails
 # when no server could be started. stopxvfb ends the server it started.
+# The server keeps running as it is when its last client leaves (-noreset):
+# a server that resets refuses the next program for a moment, and a test that
+# closes its only window and starts it again met that.
 xvfbpid=""
 
 startxvfb() {
@@ -9,7 +12,7 @@ startxvfb() {
   local number
   for number in $(seq 90 140); do
     { [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; } && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfbpid=$!
     for _ in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$number" ] && break

@@ -106,7 +106,8 @@ int composeexport(const alarmdata* data, const char* stamp, textlines* out) {
     char dated[SHORTLINEBUFSIZE];
     format(dated, sizeof dated, "# Exported on %s. Import it with the configuration panel's Import button,", stamp);
     const char* head[] = {EXPORTFIRSTLINE,
-                          "# All the data of Ruvello: the two advance values and the four lists of alarms.",
+                          "# All the data of Ruvello: the two advance values, the reminder's sound and the four "
+                          "lists of alarms.",
                           dated,
                           "# or with: ruvelloconfig --import FILE",
                           "# Empty lines and lines beginning with '#' are comments. Below each [section],",
