@@ -35,8 +35,7 @@ int readlists(alarmdata* data) {
 // announces. 0, or 1 after the file's error on standard error.
 int readservicesettings(advancevalues* settings) {
     char path[PATHBUFSIZE];
-    settings->annual = DEFAULTANNUALADVANCE;
-    settings->monthly = DEFAULTMONTHLYADVANCE;
+    readserviceconfig(settings, nodatalines, NULL);
     bool failed = getconfigfilename(path) != 0;
     FILE* file = failed ? NULL : openforreading(path);
     if (file != NULL) {

@@ -22,9 +22,7 @@ int readpanelsettings(const char* path, advancevalues* values) {
     FILE* file = openforreading(path);
     if (file == NULL) {
         if (errno != ENOENT) return 1;
-        values->annual = DEFAULTANNUALADVANCE;
-        values->monthly = DEFAULTMONTHLYADVANCE;
-        values->sound = DEFAULTSOUND;
+        readpanelconfig(values, nodatalines, NULL);
         notemissingfile(&panel_disk, DATACONFIG);
         return 0;
     }

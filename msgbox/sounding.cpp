@@ -26,20 +26,22 @@ void taketurn(sounding* state, bool appearing) {
     }
 }
 
+void cb_repeat_sound(void* data);
+
+// The next look at the log, for a window that repeats until it heard all its sounds.
+void nextturn(sounding* state) {
+    if (state->choice != SOUNDREPEAT || state->heard >= SOUNDTIMESMAX) return;
+    Fl::add_timeout(soundcheckdelay(state->lastsound, (long long)time(NULL)), cb_repeat_sound, state);
+}
+
 void cb_repeat_sound(void* data) {
-    sounding* state = (sounding*)data;
-    taketurn(state, false);
-    if (state->heard < SOUNDTIMESMAX) {
-        Fl::add_timeout(soundcheckdelay(state->lastsound, (long long)time(NULL)), cb_repeat_sound, state);
-    }
+    taketurn((sounding*)data, false);
+    nextturn((sounding*)data);
 }
 
 void cb_start_sound(void* data) {
-    sounding* state = (sounding*)data;
-    taketurn(state, true);
-    if (state->choice == SOUNDREPEAT) {
-        Fl::add_timeout(soundcheckdelay(state->lastsound, (long long)time(NULL)), cb_repeat_sound, state);
-    }
+    taketurn((sounding*)data, true);
+    nextturn((sounding*)data);
 }
 
 }  // namespace
@@ -48,10 +50,9 @@ int readsoundchoice() {
     char path[PATHBUFSIZE];
     if (getconfigfilename(path) != 0) return DEFAULTSOUND;
     FILE* file = openforreading(path);
-    if (file == NULL) return DEFAULTSOUND;
     advancevalues values;
-    readpanelconfig(&values, filedatalines, file);
-    fclose(file);
+    readpanelconfig(&values, file == NULL ? nodatalines : filedatalines, file);
+    if (file != NULL) fclose(file);
     return values.sound;
 }
 

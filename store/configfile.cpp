@@ -18,6 +18,8 @@ int clamp(int value, int minimum, int maximum) {
 
 bool filedatalines(void* file, char* line) { return readonedataline((FILE*)file, line); }
 
+bool nodatalines(void*, char*) { return false; }
+
 bool listdatalines(void* context, char* line) {
     linelist* list = (linelist*)context;
     while (list->index < list->count) {

@@ -66,6 +66,7 @@ struct linelist {
 
 bool filedatalines(void* file, char* line);   // context: a FILE* open for reading
 bool listdatalines(void* list, char* line);   // context: a linelist; a line longer than a data line is read in pieces, as from a file
+bool nodatalines(void* unused, char* line);   // a file that is not there: no data line, so every value its default
 
 int readdecimal(const char* text);   // leading blanks, a sign, digits; 0 without digits; at most NUMBERREADCAP either way
 int readadvance(const char* line);   // the line's leading digits as a number, at most NUMBERREADCAP; 0 without them

@@ -318,7 +318,8 @@ const char* endproblem(exportreading* reading, int* lineno) {
 // The settings' data lines, read as the panel reads the configuration file's;
 // an export without the sound's line gives the default sound.
 void takesettings(const exportreading* reading) {
-    const char* lines[SETTINGSLINES] = {reading->settings[0], reading->settings[1], reading->settings[2]};
+    const char* lines[SETTINGSLINES];
+    for (int i = 0; i < SETTINGSLINES; i++) lines[i] = reading->settings[i];
     linelist given = {lines, reading->settingslines, 0, 0};
     advancevalues values;
     readpanelconfig(&values, listdatalines, &given);

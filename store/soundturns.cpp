@@ -10,6 +10,12 @@
 
 namespace {
 
+// The times in the log, in seconds of the wall clock; 0 for never.
+struct soundlog {
+    long long appeared;  // when a reminder last appeared
+    long long sounded;   // when the last sound started
+};
+
 // Room for the log's one line: two numbers.
 const int SOUNDLOGBUFSIZE = 64;
 
@@ -39,8 +45,8 @@ bool writesoundlog(const char* path, const soundlog* log) {
     return written > 0 && written < (int)sizeof line && writerawfile(path, line, (size_t)written) == 0;
 }
 
-}  // namespace
-
+// The rules, on a log in memory: true when the window should sound now; the
+// log then holds the new times.
 bool soundonappearance(soundlog* log, long long now) {
     long long since = sincelast(log->appeared, now);
     bool sound = since < 0 || since >= SOUNDGATHERSECONDS;
@@ -55,6 +61,8 @@ bool soundonrepeat(soundlog* log, long long now) {
     if (sound) log->sounded = now;
     return sound;
 }
+
+}  // namespace
 
 double soundcheckdelay(long long sounded, long long now) {
     long long since = sincelast(sounded, now);

@@ -27,21 +27,11 @@ const int SOUNDTIMESMAX = 10;
 // change of the clock or another window's answer within it.
 const int SOUNDCHECKSECONDS = 5;
 
-// The times in the log, in seconds of the wall clock; 0 for never.
-struct soundlog {
-    long long appeared;  // when a reminder last appeared
-    long long sounded;   // when the last sound started
-};
-
-// The rules, on a log in memory: true when the window should sound now; the
-// log then holds the new times.
-bool soundonappearance(soundlog* log, long long now);
-bool soundonrepeat(soundlog* log, long long now);
 // Seconds until a repeat may be due after a sound that started at sounded,
 // at most SOUNDCHECKSECONDS, at least 0.
 double soundcheckdelay(long long sounded, long long now);
 
-// The rules on the log on disk. True when this window should sound now.
+// The rules on the log. True when this window should sound now.
 // sounded: on the way in, when the last sound this window heard started (0
 // for none), which counts where the log is missing or older; on the way out,
 // when the last sound started (now, when this window is to sound).
