@@ -12,16 +12,11 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
+# searchwindow.
+source "$(dirname "${BASH_SOURCE[0]}")/../windowsearch.sh"
+
 # findwindow PID: the window of that process titled Ruvello.
-findwindow() {
-    local window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --all --pid "$1" --name '^Ruvello$' 2>/dev/null | head -n1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    echo "$window"
-}
+findwindow() { searchwindow --all --pid "$1" --name '^Ruvello$'; }
 
 # waitgone PID: the process ended within 30 s; sets status.
 waitgone() {

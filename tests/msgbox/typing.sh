@@ -23,11 +23,6 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 command -v openbox > /dev/null || fail "openbox is not installed"
 startxvfb || fail "no X server of the test's own could be started"
-# The server's socket may exist a moment before it takes clients.
-for _ in $(seq 50); do
-    xprop -root > /dev/null 2>&1 && break
-    sleep 0.1
-done
 
 openbox --config-file /dev/null > "$work/openbox.log" 2>&1 &
 pids+=($!)
@@ -37,16 +32,11 @@ for _ in $(seq 100); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || fail "openbox did not start: $(cat "$work/openbox.log")"
 
+# searchwindow.
+source "$here/../windowsearch.sh"
+
 # findwindow NAME: the window of that title.
-findwindow() {
-    local window=""
-    for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-        [ -n "$window" ] && break
-        sleep 0.1
-    done
-    echo "$window"
-}
+findwindow() { searchwindow --onlyvisible --name "$1"; }
 
 "$bin/typingwindow" "$work/typed" &
 pids+=($!)

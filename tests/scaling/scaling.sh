@@ -29,6 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL at Xft.dpi $dpi: $*"; exit 1; }
+# searchwindow.
+source "$(dirname "$0")/../windowsearch.sh"
 for tool in Xvfb xrdb xdotool xwininfo; do
     command -v "$tool" > /dev/null || fail "$tool is not installed"
 done
@@ -58,12 +60,8 @@ RUVELLO_EXPECT_REMINDER_WIDTH=$reminder "$bin/msgbox_tests" --gtest_brief=1 \
 
 # windowsize PID: the width and height of the first window the process maps, as "WxH".
 windowsize() {
-    local window=""
-    for _ in $(seq 200); do
-        window=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1)
-        [ -n "$window" ] && break
-        sleep 0.05
-    done
+    local window
+    window=$(searchwindow --onlyvisible --pid "$1")
     [ -n "$window" ] || return 1
     xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
 }
