@@ -20,6 +20,11 @@ startxvfb() {
     done
     if kill -0 "$xvfbpid" 2>/dev/null; then
       export DISPLAY=":$number"
+      # The socket may exist a moment before the server takes clients.
+      for _ in $(seq 50); do
+        xprop -root >/dev/null 2>&1 && break
+        sleep 0.1
+      done
       return 0
     fi
     xvfbpid=""

@@ -5,8 +5,12 @@
 # with the system's icon that ignores keys until it held the focus, then
 # closes on Enter and Escape with status 0, several at once; Alt+S puts the
 # reminder off into the simple list, keeping its lines, and a snooze that
-# cannot be written keeps the window open and the list as it was. The window
-# part is skipped (status 77) without a display.
+# cannot be written keeps the window open and the list as it was. There is
+# no sound device here: the boxes, which sound by default, say nothing about
+# it. The window part runs on an X server of its own, as it moves the focus
+# and presses keys, which on the suite's shared display the windows of tests
+# running beside it would take; it is skipped (status 77) when no server can
+# be started.
 #
 # No step waits a fixed time for the box: the moment a window accepts keys is
 # the box's own (its input guard), and a busy machine moves it. Each step
@@ -22,7 +26,6 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo 'autospawn = no' > "$HOME/.config/pulse/client.conf"
 # fail, the boxes' ends, and findwindow, waitgone, pressuntilgone.
 source "$(dirname "$0")/boxes.sh"
-display=${DISPLAY:-}
 unset DISPLAY
 
 for arguments in "" "one two"; do
@@ -64,8 +67,9 @@ done <<'CASES'
 2026-12-10 09:00:00|2026-12-07 07:30|07:30 12345 - get up|was due at 07:30 on Monday 7 December
 CASES
 
-[ -n "$display" ] || { echo "msgbox: no display, the window part skipped"; exit 77; }
-export DISPLAY=$display
+. "$(dirname "$0")/../../scripts/xvfb.sh"
+startxvfb || { echo "msgbox: no X server could be started, the window part skipped"; exit 77; }
+pids+=("$xvfbpid")
 root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
 
 # noticed WINDOW: waits up to 30 s until the box has cleared its urgency
